@@ -1,0 +1,47 @@
+#include "app/Settings.h"
+
+#include "platform/Autostart.h"
+#include "platform/IniFile.h"
+#include "platform/RunDirectory.h"
+
+namespace settings {
+
+QString preferencesPath()
+{
+    return rundir::join(QStringLiteral("panel/velk.ini"));
+}
+
+QString serverSettingsPath()
+{
+    return rundir::join(QStringLiteral("panel/server.ini"));
+}
+
+QString readPreference(const QString& key)
+{
+    return ini::readValue(preferencesPath(), PreferencesSection, key);
+}
+
+bool writePreference(const QString& key, const QString& value)
+{
+    return ini::writeValue(preferencesPath(), PreferencesSection, key, value);
+}
+
+QString readServerSetting(const QString& key)
+{
+    return ini::readValue(serverSettingsPath(), ServerSection, key);
+}
+
+bool writeServerSetting(const QString& key, const QString& value)
+{
+    return ini::writeValue(serverSettingsPath(), ServerSection, key, value);
+}
+
+void applyAutostart(bool enabled)
+{
+    if (enabled)
+        autostart::registerEntry(AutostartEntryName, rundir::programFile());
+    else
+        autostart::removeEntry(AutostartEntryName);
+}
+
+} // namespace settings

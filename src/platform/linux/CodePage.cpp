@@ -1,0 +1,171 @@
+#include "platform/CodePage.h"
+
+#include <cerrno>
+#include <iconv.h>
+
+namespace codepage {
+namespace {
+
+// Converts with iconv; on an unconvertible or malformed input sequence, `replacement` is emitted and
+// `skip` input bytes are passed over. Returns false (and stops) when strict and a sequence is bad.
+bool convert(const char* to, const char* from, const QByteArray& in, QByteArray* out,
+             const QByteArray& replacement, int skip, bool strict)
+{
+    iconv_t cd = iconv_open(to, from);
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return false;
+    out->clear();
+    out->reserve(in.size() * 2 + 8);
+    char buffer[4096];
+    char* inPtr = const_cast<char*>(in.constData());
+    size_t inLeft = static_cast<size_t>(in.size());
+    bool ok = true;
+    while (inLeft > 0) {
+        char* outPtr = buffer;
+        size_t outLeft = sizeof buffer;
+        size_t rc = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
+        out->append(buffer, static_cast<qsizetype>(outPtr - buffer));
+        if (rc != static_cast<size_t>(-1))
+            continue;
+        if (errno == E2BIG)
+            continue;
+        if (strict) {
+            ok = false;
+            break;
+        }
+        if (errno == EINVAL) // truncated sequence at the end
+            break;
+        out->append(replacement);
+        const size_t step = std::min<size_t>(static_cast<size_t>(skip), inLeft);
+        inPtr += step;
+        inLeft -= step;
+    }
+    iconv_close(cd);
+    return ok;
+}
+
+QByteArray utf16Bytes(const QString& text)
+{
+    return QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+}
+
+QString fromUtf16Bytes(const QByteArray& bytes)
+{
+    return QString(reinterpret_cast<const QChar*>(bytes.constData()), bytes.size() / 2);
+}
+
+} // namespace
+
+QByteArray toGbk(const QString& text)
+{
+    QByteArray out;
+    // Input is UTF-16LE; one unconvertible code unit is two bytes.
+    convert("GBK", "UTF-16LE", utf16Bytes(text), &out, QByteArrayLiteral("?"), 2, false);
+    return out;
+}
+
+QString fromGbk(const QByteArray& bytes)
+{
+    QByteArray out;
+    const QByteArray replacement("\xFD\xFF", 2); // U+FFFD in UTF-16LE
+    convert("UTF-16LE", "GBK", bytes, &out, replacement, 1, false);
+    return fromUtf16Bytes(out);
+}
+
+QByteArray toGb18030(const QString& text)
+{
+    QByteArray out;
+    convert("GB18030", "UTF-16LE", utf16Bytes(text), &out, QByteArrayLiteral("?"), 2, false);
+    return out;
+}
+
+bool fromGb18030(const QByteArray& bytes, QString* out)
+{
+    QByteArray converted;
+    if (!convert("UTF-16LE", "GB18030", bytes, &converted, {}, 1, true))
+        return false;
+    *out = fromUtf16Bytes(converted);
+    return true;
+}
+
+bool isValidUtf8(const QByteArray& bytes)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
+    const qsizetype n = bytes.size();
+    qsizetype i = 0;
+    while (i < n) {
+        const unsigned char c = p[i];
+        int extra;
+        char32_t cp;
+        if (c < 0x80) {
+            ++i;
+            continue;
+        } else if ((c & 0xE0) == 0xC0) {
+            extra = 1;
+            cp = c & 0x1F;
+        } else if ((c & 0xF0) == 0xE0) {
+            extra = 2;
+            cp = c & 0x0F;
+        } else if ((c & 0xF8) == 0xF0) {
+            extra = 3;
+            cp = c & 0x07;
+        } else {
+            return false;
+        }
+        if (i + extra >= n)
+            return false;
+        for (int k = 1; k <= extra; ++k) {
+            if ((p[i + k] & 0xC0) != 0x80)
+                return false;
+            cp = (cp << 6) | (p[i + k] & 0x3F);
+        }
+        // Overlong forms, surrogates and values past U+10FFFF are not UTF-8.
+        if ((extra == 1 && cp < 0x80) || (extra == 2 && cp < 0x800) || (extra == 3 && cp < 0x10000) ||
+            cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+            return false;
+        i += extra + 1;
+    }
+    return true;
+}
+
+qsizetype gbkByteLength(const QString& text)
+{
+    qsizetype length = 0;
+    for (QChar c : text)
+        length += c.unicode() < 0x80 ? 1 : 2;
+    return length;
+}
+
+qsizetype completePrefixLength(const QByteArray& bytes, bool utf8)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
+    const qsizetype n = bytes.size();
+    if (utf8) {
+        // Step back over at most three continuation bytes to the last lead byte.
+        qsizetype i = n;
+        int back = 0;
+        while (i > 0 && back < 4 && (p[i - 1] & 0xC0) == 0x80) {
+            --i;
+            ++back;
+        }
+        if (i == 0)
+            return n;
+        const unsigned char lead = p[i - 1];
+        int needed = lead < 0x80 ? 0 : (lead & 0xE0) == 0xC0 ? 1 : (lead & 0xF0) == 0xE0 ? 2 : (lead & 0xF8) == 0xF0 ? 3 : 0;
+        return back >= needed ? n : i - 1;
+    }
+    // GBK: walk from the start, since a trail byte can look like a lead byte.
+    qsizetype i = 0;
+    while (i < n) {
+        if (p[i] >= 0x81 && p[i] <= 0xFE) {
+            if (i + 1 >= n)
+                return i;
+            i += 2;
+        } else {
+            ++i;
+        }
+    }
+    return n;
+}
+
+} // namespace codepage
