@@ -1,1 +1,64 @@
-int main() { return 0; }
+#include "app/LauncherController.h"
+#include "app/Workspace.h"
+#include "platform/RunDirectory.h"
+#include "ui/MainWindow.h"
+#include "ui/MessageBoxes.h"
+#include "ui/automation/AutomationServer.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QTimer>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("VelkManager"));
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Velk Manager: a launcher and manager for one Minecraft server"));
+    parser.addHelpOption();
+    const QCommandLineOption runDirOption(QStringLiteral("run-dir"),
+                                          QStringLiteral("Use DIR as the run directory instead of the program's folder."),
+                                          QStringLiteral("DIR"));
+    const QCommandLineOption automationOption(
+        QStringLiteral("automation"), QStringLiteral("Answer the automation line protocol on a Unix socket at PATH."),
+        QStringLiteral("PATH"));
+    const QCommandLineOption screenshotOption(
+        QStringLiteral("screenshot"), QStringLiteral("Save a PNG of the main window to FILE once start-up is done, then exit."),
+        QStringLiteral("FILE"));
+    parser.addOptions({runDirOption, automationOption, screenshotOption});
+    parser.process(app);
+
+    if (parser.isSet(runDirOption))
+        rundir::setOverride(parser.value(runDirOption));
+
+    // The automation socket is open before the start-up checks so a refusal box can be answered too.
+    std::unique_ptr<AutomationServer> automation;
+    if (parser.isSet(automationOption)) {
+        automation = std::make_unique<AutomationServer>();
+        if (!automation->listen(parser.value(automationOption))) {
+            qCritical("automation: cannot listen on the given path");
+            return 2;
+        }
+    }
+
+    const QString refusal = workspace::startupRefusal(rundir::path());
+    if (!refusal.isEmpty()) {
+        boxes::showInfoBox(refusal, QStringLiteral("启动检测"), boxes::Error);
+        return 0;
+    }
+
+    LauncherController launcher;
+    launcher.start();
+    launcher.window()->show();
+
+    if (parser.isSet(screenshotOption)) {
+        const QString file = parser.value(screenshotOption);
+        QTimer::singleShot(300, &launcher, [&launcher, file] {
+            const bool saved = launcher.window()->grab().save(file, "PNG");
+            QCoreApplication::exit(saved ? 0 : 1);
+        });
+    }
+    return QApplication::exec();
+}

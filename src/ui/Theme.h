@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QColor>
+#include <QPixmap>
+#include <QString>
+
+class QWidget;
+
+// The colour themes ("绿色", "蓝色", "紫色") and the editable title, stored in panel/rgb.ini.
+namespace theme {
+
+struct ThemeState {
+    QString name;             // empty until a theme is selected
+    QColor main = Qt::black;  // mainColour
+    QColor accent = Qt::black; // accentColour
+};
+
+const ThemeState& current();
+
+// Sets the theme state from the table, stores the name in panel/rgb.ini and recolours the window.
+void selectTheme(QWidget* mainWindow, const QString& name);
+// Recolours the main window's controls from the current state; controls not built yet are skipped.
+// `currentSection` ("1" to "4") picks the first-level button that shows the main colour.
+void applyTheme(QWidget* mainWindow, const QString& currentSection);
+// Start-up: the theme step (green when the file is missing or says green, then blue, then purple).
+void loadThemeStep(QWidget* mainWindow);
+// Start-up: the stored title into 标签1, 编辑框17 and the window caption.
+void loadTitleStep(QWidget* mainWindow);
+// Wires the swatch buttons 按钮1-3 and the title box 编辑框17 of the home page.
+void connectThemeControls(QWidget* mainWindow, std::function<QString()> currentSection);
+// Applies a tool window's colour roles (extra-arguments window, items window) and starts its
+// once-a-second re-colouring timer.
+void attachToolWindow(QWidget* toolWindow);
+
+// Section icons of the first-level navigation buttons (sections 1 to 4): the plain icon, and the
+// icon drawn in the colour of a theme (a null pixmap for an unknown theme name).
+QPixmap plainSectionIcon(int section);
+QPixmap sectionIcon(int section, const QString& themeName);
+
+} // namespace theme
