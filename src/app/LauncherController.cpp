@@ -2,8 +2,8 @@
 
 #include "app/Settings.h"
 #include "app/Workspace.h"
-#include "players/PlayersPage.h"
 #include "platform/RunDirectory.h"
+#include "players/PlayersPage.h"
 #include "server/ConsolePage.h"
 #include "server/ConsoleView.h"
 #include "server/LaunchSettingsPage.h"
@@ -25,7 +25,8 @@
 namespace {
 
 const QString ResetTitle = QStringLiteral("重置服务器提示");
-const QString ResetQuestion = QStringLiteral("确定要重置服务器吗？重置会执行以下步骤\r\n1.删除服务器server文件夹所有文件");
+const QString ResetQuestion =
+    QStringLiteral("确定要重置服务器吗？重置会执行以下步骤\r\n1.删除服务器server文件夹所有文件");
 
 struct LaunchField {
     const QString& key;
@@ -36,8 +37,9 @@ struct LaunchField {
 const QList<LaunchField>& launchFields()
 {
     static const QList<LaunchField> fields = {
-        {settings::AutosaveKey, u"编辑框2"}, {settings::JavaPathKey, u"编辑框3"}, {settings::CoreKey, u"编辑框4"},
-        {settings::MemoryKey, u"编辑框5"},   {settings::ChatNameKey, u"编辑框6"}, {settings::ExtraArgsKey, u"编辑框18"},
+        {settings::AutosaveKey, u"编辑框2"}, {settings::JavaPathKey, u"编辑框3"},
+        {settings::CoreKey, u"编辑框4"},     {settings::MemoryKey, u"编辑框5"},
+        {settings::ChatNameKey, u"编辑框6"}, {settings::ExtraArgsKey, u"编辑框18"},
     };
     return fields;
 }
@@ -114,9 +116,10 @@ void LauncherController::connectPreferences()
 
 void LauncherController::loadPreferenceButtons()
 {
-    const QList<std::pair<QString, QString>> buttons = {{settings::CrashRestartKey, QStringLiteral("超级按钮76")},
-                                                        {settings::EasingKey, QStringLiteral("超级按钮64")},
-                                                        {settings::AutostartKey, QStringLiteral("超级按钮39")}};
+    const QList<std::pair<QString, QString>> buttons = {
+        {settings::CrashRestartKey, QStringLiteral("超级按钮76")},
+        {settings::EasingKey, QStringLiteral("超级按钮64")},
+        {settings::AutostartKey, QStringLiteral("超级按钮39")}};
     for (const auto& [key, name] : buttons)
         controls::find<FlatButton>(m_window, name)->setChecked(settings::isOn(settings::readPreference(key)));
 }
@@ -124,7 +127,8 @@ void LauncherController::loadPreferenceButtons()
 void LauncherController::loadLaunchFields()
 {
     for (const LaunchField& field : launchFields())
-        controls::find<QLineEdit>(m_window, QString::fromUtf16(field.control))->setText(settings::readServerSetting(field.key));
+        controls::find<QLineEdit>(m_window, QString::fromUtf16(field.control))
+            ->setText(settings::readServerSetting(field.key));
 }
 
 void LauncherController::saveServerSettings()

@@ -33,8 +33,14 @@ QString serverSettingsPath();
 
 QString readPreference(const QString& key);
 bool writePreference(const QString& key, const QString& value);
-inline bool isOn(const QString& value) { return value == OnValue; }
-inline QString onOff(bool on) { return on ? OnValue : OffValue; }
+inline bool isOn(const QString& value)
+{
+    return value == OnValue;
+}
+inline QString onOff(bool on)
+{
+    return on ? OnValue : OffValue;
+}
 
 QString readServerSetting(const QString& key);
 bool writeServerSetting(const QString& key, const QString& value);

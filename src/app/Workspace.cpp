@@ -12,7 +12,8 @@ namespace workspace {
 QString startupRefusal(const QString& runDirectory)
 {
     if (runDirectory.contains(QLatin1Char(' ')))
-        return QStringLiteral("开服器启动失败...\r\n原因分析：开服器运行路径存在空格~请尝试将开服器移动到其他硬盘");
+        return QStringLiteral(
+            "开服器启动失败...\r\n原因分析：开服器运行路径存在空格~请尝试将开服器移动到其他硬盘");
     if (!QFileInfo(runDirectory + QStringLiteral("/download")).isDir())
         return QStringLiteral("开服器启动失败...\r\n原因分析：缺少 download 文件夹");
     return {};

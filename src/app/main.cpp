@@ -16,16 +16,20 @@ int main(int argc, char* argv[])
     QApplication::setQuitOnLastWindowClosed(false);
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Velk Manager: a launcher and manager for one Minecraft server"));
+    parser.setApplicationDescription(
+        QStringLiteral("Velk Manager: a launcher and manager for one Minecraft server"));
     parser.addHelpOption();
-    const QCommandLineOption runDirOption(QStringLiteral("run-dir"),
-                                          QStringLiteral("Use DIR as the run directory instead of the program's folder."),
-                                          QStringLiteral("DIR"));
+    const QCommandLineOption runDirOption(
+        QStringLiteral("run-dir"),
+        QStringLiteral("Use DIR as the run directory instead of the program's folder."),
+        QStringLiteral("DIR"));
     const QCommandLineOption automationOption(
-        QStringLiteral("automation"), QStringLiteral("Answer the automation line protocol on a Unix socket at PATH."),
+        QStringLiteral("automation"),
+        QStringLiteral("Answer the automation line protocol on a Unix socket at PATH."),
         QStringLiteral("PATH"));
     const QCommandLineOption screenshotOption(
-        QStringLiteral("screenshot"), QStringLiteral("Save a PNG of the main window to FILE once start-up is done, then exit."),
+        QStringLiteral("screenshot"),
+        QStringLiteral("Save a PNG of the main window to FILE once start-up is done, then exit."),
         QStringLiteral("FILE"));
     parser.addOptions({runDirOption, automationOption, screenshotOption});
     parser.process(app);

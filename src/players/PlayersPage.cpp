@@ -36,7 +36,8 @@ QPixmap arrow(bool pointsLeft)
 
 void build(QWidget* page)
 {
-    FlatButton* toggle = controls::button(page, QStringLiteral("玩家管理"), QStringLiteral("玩家管理"), QRect(20, 16, 120, 32));
+    FlatButton* toggle = controls::button(page, QStringLiteral("玩家管理"), QStringLiteral("玩家管理"),
+                                          QRect(20, 16, 120, 32));
     controls::setTag(toggle, QStringLiteral("显示"));
     toggle->setPicture(arrow(false));
     QObject::connect(toggle, &FlatButton::clicked, page, [page] { togglePlayerPanel(page); });
@@ -48,8 +49,10 @@ void build(QWidget* page)
         controls::button(actions, names[i], names[i], QRect(i * 100, 4, 90, 32));
     actions->hide();
 
-    controls::button(page, QStringLiteral("安装玩家插件"), QStringLiteral("安装玩家插件"), QRect(150, 16, 130, 32));
-    controls::button(page, QStringLiteral("安装玩家插件1"), QStringLiteral("安装玩家插件（新版）"), QRect(290, 16, 160, 32));
+    controls::button(page, QStringLiteral("安装玩家插件"), QStringLiteral("安装玩家插件"),
+                     QRect(150, 16, 130, 32));
+    controls::button(page, QStringLiteral("安装玩家插件1"), QStringLiteral("安装玩家插件（新版）"),
+                     QRect(290, 16, 160, 32));
 }
 
 void togglePlayerPanel(QWidget* page)
@@ -58,7 +61,7 @@ void togglePlayerPanel(QWidget* page)
     QWidget* actions = controls::find<QWidget>(page, QStringLiteral("图片框67"));
     QWidget* install = controls::find<QWidget>(page, QStringLiteral("安装玩家插件"));
     QWidget* install1 = controls::find<QWidget>(page, QStringLiteral("安装玩家插件1"));
-    const bool showActions = controls::tag(toggle) == QLatin1String("显示");
+    const bool showActions = controls::tag(toggle) == QStringLiteral("显示");
     actions->setVisible(showActions);
     install->setVisible(!showActions);
     install1->setVisible(!showActions);

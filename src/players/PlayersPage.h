@@ -7,4 +7,4 @@ class QWidget;
 namespace playerspage {
 void build(QWidget* page);
 void togglePlayerPanel(QWidget* page);
-}
+} // namespace playerspage

@@ -22,8 +22,8 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent, Qt::FramelessWindowHin
     setWindowTitle(QStringLiteral("Velk Manager 管理系统"));
     setFixedSize(Width, Height);
     QFont base(QStringLiteral("微软雅黑"));
-    base.setFamilies({QStringLiteral("微软雅黑"), QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans CJK SC"),
-                      QStringLiteral("sans-serif")});
+    base.setFamilies({QStringLiteral("微软雅黑"), QStringLiteral("WenQuanYi Micro Hei"),
+                      QStringLiteral("Noto Sans CJK SC"), QStringLiteral("sans-serif")});
     base.setPointSize(9);
     setFont(base);
 
@@ -40,14 +40,17 @@ QWidget* MainWindow::page(int index) const
 
 void MainWindow::buildTitleBar()
 {
-    PictureBox* bar = controls::picture(this, QStringLiteral("图片框2"), QRect(206, 0, Width - 206, 65), Qt::white);
+    PictureBox* bar =
+        controls::picture(this, QStringLiteral("图片框2"), QRect(206, 0, Width - 206, 65), Qt::white);
     bar->setDragsWindow(true);
 
-    FlatButton* minimise = controls::button(this, QStringLiteral("超级按钮11"), QStringLiteral("—"), QRect(Width - 84, 16, 34, 30));
+    FlatButton* minimise = controls::button(this, QStringLiteral("超级按钮11"), QStringLiteral("—"),
+                                            QRect(Width - 84, 16, 34, 30));
     minimise->setToolTip(QStringLiteral("最小化"));
     connect(minimise, &FlatButton::clicked, this, &QWidget::showMinimized);
 
-    FlatButton* close = controls::button(this, QStringLiteral("超级按钮2"), QStringLiteral("×"), QRect(Width - 44, 16, 34, 30));
+    FlatButton* close = controls::button(this, QStringLiteral("超级按钮2"), QStringLiteral("×"),
+                                         QRect(Width - 44, 16, 34, 30));
     QFont closeFont = close->font();
     closeFont.setPointSize(14);
     close->setFont(closeFont);
@@ -62,8 +65,8 @@ void MainWindow::buildSectionBars()
     m_sections->tabBar()->hide();
     m_sections->setDocumentMode(true);
     m_sections->setGeometry(206, 0, Width - 206 - 100, 62);
-    const QStringList names = {QStringLiteral("主页信息"), QStringLiteral("开服管理"), QStringLiteral("文件管理"),
-                               QStringLiteral("资源下载")};
+    const QStringList names = {QStringLiteral("主页信息"), QStringLiteral("开服管理"),
+                               QStringLiteral("文件管理"), QStringLiteral("资源下载")};
     for (int section = 0; section < names.size(); ++section) {
         PictureBox* bar = new PictureBox;
         bar->setBackgroundColor(Qt::white);
@@ -76,22 +79,26 @@ void MainWindow::buildSectionBars()
             ++index;
         }
         if (section == 3)
-            controls::label(bar, QStringLiteral("标签50"), QStringLiteral("（0/5）"), QRect(700 - 206 + 6, 20, 60, 22));
+            controls::label(bar, QStringLiteral("标签50"), QStringLiteral("（0/5）"),
+                            QRect(700 - 206 + 6, 20, 60, 22));
         m_sections->addTab(bar, names[section]);
     }
 
     // The second-level marker sits under the selected second-level button.
-    PictureBox* marker = controls::picture(this, QStringLiteral("图片框61"), QRect(222, 56, 90, 3), Qt::black);
+    PictureBox* marker =
+        controls::picture(this, QStringLiteral("图片框61"), QRect(222, 56, 90, 3), Qt::black);
     marker->hide();
 }
 
 void MainWindow::buildNavigationBar()
 {
-    PictureBox* nav = controls::picture(this, QStringLiteral("图片框3"), QRect(0, 0, 206, Height), QColor(250, 251, 252));
+    PictureBox* nav =
+        controls::picture(this, QStringLiteral("图片框3"), QRect(0, 0, 206, Height), QColor(250, 251, 252));
     nav->setDragsWindow(true);
     nav->lower();
 
-    QLabel* title = controls::label(this, QStringLiteral("标签1"), QStringLiteral("Velk开服器 4.6"), QRect(18, 16, 180, 34));
+    QLabel* title = controls::label(this, QStringLiteral("标签1"), QStringLiteral("Velk开服器 4.6"),
+                                    QRect(18, 16, 180, 34));
     QFont titleFont = title->font();
     titleFont.setPointSize(13);
     titleFont.setBold(true);
@@ -102,7 +109,8 @@ void MainWindow::buildNavigationBar()
     area->setObjectName(QStringLiteral("导航按钮区"));
     area->setGeometry(0, 86, 206, 290);
     for (const nav::SectionRow& row : nav::sections()) {
-        FlatButton* button = controls::button(area, row.buttonName, row.text, QRect(16, row.markerTop, 174, 50));
+        FlatButton* button =
+            controls::button(area, row.buttonName, row.text, QRect(16, row.markerTop, 174, 50));
         QFont f = button->font();
         f.setPointSize(10);
         button->setFont(f);
@@ -110,8 +118,8 @@ void MainWindow::buildNavigationBar()
     }
     controls::picture(area, QStringLiteral("图片框4"), QRect(0, 10, 4, 50), Qt::black);
 
-    QLabel* location = controls::label(this, QStringLiteral("目前位置"), QStringLiteral("目前位置 * [ 主页信息 ]"),
-                                       QRect(0, 546, 206, 24));
+    QLabel* location = controls::label(this, QStringLiteral("目前位置"),
+                                       QStringLiteral("目前位置 * [ 主页信息 ]"), QRect(0, 546, 206, 24));
     location->setAlignment(Qt::AlignCenter);
 }
 

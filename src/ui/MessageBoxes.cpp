@@ -47,7 +47,7 @@ QWidget* activeParent()
 {
     // Boxes are top-level windows of their own; they are centred over the launcher's main window.
     for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->objectName() == QLatin1String("启动窗口") && w->isVisible())
+        if (w->objectName() == QStringLiteral("启动窗口") && w->isVisible())
             return w;
     return nullptr;
 }
@@ -96,9 +96,8 @@ QWidget* makeBox(const QString& kind, const QString& title, const QString& text,
         box->move(screen->availableGeometry().center() - QPoint(BoxSize.width() / 2, BoxSize.height() / 2));
 
     state().open.append(box);
-    QObject::connect(box, &QObject::destroyed, [] {
-        state().open.removeIf([](const QPointer<QWidget>& p) { return p.isNull(); });
-    });
+    QObject::connect(box, &QObject::destroyed,
+                     [] { state().open.removeIf([](const QPointer<QWidget>& p) { return p.isNull(); }); });
     return box;
 }
 
@@ -113,6 +112,17 @@ void announce(QWidget* box)
     }
 }
 
+void present(QWidget* box)
+{
+    box->show();
+    // The offscreen platform of headless runs has no window stacking to ask for.
+    if (QGuiApplication::platformName() != QLatin1String("offscreen")) {
+        box->raise();
+        box->activateWindow();
+    }
+    announce(box);
+}
+
 QString labelText(QWidget* box, const QString& name)
 {
     auto* label = box->findChild<QLabel*>(name);
@@ -124,7 +134,8 @@ void confirmOk(QWidget* box)
     const QString title = labelText(box, QStringLiteral("标签1"));
     const QString text = labelText(box, QStringLiteral("标签2"));
     QList<ConfirmRow> rows = state().rows;
-    std::stable_sort(rows.begin(), rows.end(), [](const ConfirmRow& a, const ConfirmRow& b) { return a.order < b.order; });
+    std::stable_sort(rows.begin(), rows.end(),
+                     [](const ConfirmRow& a, const ConfirmRow& b) { return a.order < b.order; });
     for (const ConfirmRow& row : rows) {
         const QString& tested = row.label == MatchOn::Title ? title : text;
         if (tested != row.key)
@@ -175,10 +186,7 @@ void showInfoBox(const QString& text, const QString& title, int kind)
 
     QEventLoop loop;
     QObject::connect(box, &QObject::destroyed, &loop, &QEventLoop::quit);
-    box->show();
-    box->raise();
-    box->activateWindow();
-    announce(box);
+    present(box);
     loop.exec(QEventLoop::DialogExec);
 }
 
@@ -195,10 +203,7 @@ void askConfirm(const QString& text, const QString& title)
     cancel->setBackgroundColor(QColor(236, 236, 236));
     QObject::connect(ok, &FlatButton::clicked, box, [box] { confirmOk(box); });
     QObject::connect(cancel, &FlatButton::clicked, box, [box] { confirmCancel(box); });
-    box->show();
-    box->raise();
-    box->activateWindow();
-    announce(box);
+    present(box);
 }
 
 void addConfirmAction(int order, MatchOn label, const QString& key, ConfirmHandler onOk)
@@ -211,11 +216,26 @@ void addCancelAction(const QString& title, ConfirmHandler onCancel)
     state().cancelActions[title] = std::move(onCancel);
 }
 
-QString lastInfoTitle() { return state().infoTitle; }
-QString lastInfoText() { return state().infoText; }
-QString lastConfirmTitle() { return state().confirmTitle; }
-QString lastConfirmText() { return state().confirmText; }
-int lastInfoKind() { return state().infoKind; }
+QString lastInfoTitle()
+{
+    return state().infoTitle;
+}
+QString lastInfoText()
+{
+    return state().infoText;
+}
+QString lastConfirmTitle()
+{
+    return state().confirmTitle;
+}
+QString lastConfirmText()
+{
+    return state().confirmText;
+}
+int lastInfoKind()
+{
+    return state().infoKind;
+}
 
 QList<QWidget*> openBoxes()
 {

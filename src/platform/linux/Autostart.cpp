@@ -29,9 +29,8 @@ bool registerEntry(const QString& entryName, const QString& programFile)
     const QString entry = QStringLiteral("[Desktop Entry]\n"
                                          "Type=Application\n"
                                          "Name=") +
-                          entryName + QStringLiteral("\nExec=\"") + exec +
-                          QStringLiteral("\"\nPath=") + program.absolutePath() +
-                          QStringLiteral("\nX-GNOME-Autostart-enabled=true\n");
+                          entryName + QStringLiteral("\nExec=\"") + exec + QStringLiteral("\"\nPath=") +
+                          program.absolutePath() + QStringLiteral("\nX-GNOME-Autostart-enabled=true\n");
     return writeFileAtomically(path, entry.toUtf8());
 }
 

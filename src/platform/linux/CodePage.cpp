@@ -151,7 +151,11 @@ qsizetype completePrefixLength(const QByteArray& bytes, bool utf8)
         if (i == 0)
             return n;
         const unsigned char lead = p[i - 1];
-        int needed = lead < 0x80 ? 0 : (lead & 0xE0) == 0xC0 ? 1 : (lead & 0xF0) == 0xE0 ? 2 : (lead & 0xF8) == 0xF0 ? 3 : 0;
+        int needed = lead < 0x80             ? 0
+                     : (lead & 0xE0) == 0xC0 ? 1
+                     : (lead & 0xF0) == 0xE0 ? 2
+                     : (lead & 0xF8) == 0xF0 ? 3
+                                             : 0;
         return back >= needed ? n : i - 1;
     }
     // GBK: walk from the start, since a trail byte can look like a lead byte.

@@ -31,7 +31,8 @@ FlatButton* button(QWidget* parent, const QString& name, const QString& text, co
 FlatButton* checkButton(QWidget* parent, const QString& name, const QString& text, const QRect& geometry);
 QLabel* label(QWidget* parent, const QString& name, const QString& text, const QRect& geometry);
 QLineEdit* edit(QWidget* parent, const QString& name, const QString& text, const QRect& geometry);
-PictureBox* picture(QWidget* parent, const QString& name, const QRect& geometry, const QColor& background = Qt::transparent);
+PictureBox* picture(QWidget* parent, const QString& name, const QRect& geometry,
+                    const QColor& background = Qt::transparent);
 FrameBox* frame(QWidget* parent, const QString& name, const QRect& geometry);
 
 // The child of `root` with this objectName, of type T, or nullptr.

@@ -92,7 +92,8 @@ void FlatButton::paintEvent(QPaintEvent*)
             painter.fillPath(path, QColor(0, 0, 0, 25));
     }
 
-    const bool showHoverPicture = !m_hoverPicture.isNull() && (state == Hover || (isCheckable() && isChecked()));
+    const bool showHoverPicture =
+        !m_hoverPicture.isNull() && (state == Hover || (isCheckable() && isChecked()));
     const QPixmap& picture = showHoverPicture ? m_hoverPicture : m_picture;
     QColor textColor = m_text[state];
     if (!isEnabled())
@@ -116,7 +117,8 @@ void FlatButton::paintEvent(QPaintEvent*)
     const qreal groupWidth = pictureSize.width() + gap + textWidth;
     const qreal left = qMax<qreal>(6, (width() - groupWidth) / 2);
     painter.drawPixmap(QPointF(left, (height() - pictureSize.height()) / 2), picture);
-    const QRectF textRect(left + pictureSize.width() + gap, 0, width() - left - pictureSize.width() - gap, height());
+    const QRectF textRect(left + pictureSize.width() + gap, 0, width() - left - pictureSize.width() - gap,
+                          height());
     painter.drawText(textRect, Qt::AlignVCenter | Qt::AlignLeft, text());
 }
 
