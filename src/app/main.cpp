@@ -7,10 +7,15 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QElapsedTimer>
 #include <QTimer>
+
+#include <cstdio>
 
 int main(int argc, char* argv[])
 {
+    QElapsedTimer sinceStart;
+    sinceStart.start();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("VelkManager"));
     QApplication::setQuitOnLastWindowClosed(false);
@@ -31,7 +36,10 @@ int main(int argc, char* argv[])
         QStringLiteral("screenshot"),
         QStringLiteral("Save a PNG of the main window to FILE once start-up is done, then exit."),
         QStringLiteral("FILE"));
-    parser.addOptions({runDirOption, automationOption, screenshotOption});
+    const QCommandLineOption quitWhenShownOption(
+        QStringLiteral("quit-when-shown"),
+        QStringLiteral("Print \"shown MS\" once the main window is painted, then exit (start-up benchmark)."));
+    parser.addOptions({runDirOption, automationOption, screenshotOption, quitWhenShownOption});
     parser.process(app);
 
     if (parser.isSet(runDirOption))
@@ -62,6 +70,14 @@ int main(int argc, char* argv[])
         QTimer::singleShot(300, &launcher, [&launcher, file] {
             const bool saved = launcher.window()->grab().save(file, "PNG");
             QCoreApplication::exit(saved ? 0 : 1);
+        });
+    }
+    if (parser.isSet(quitWhenShownOption)) {
+        // Queued behind the first paint of the shown window.
+        QTimer::singleShot(0, &launcher, [&sinceStart] {
+            std::printf("shown %lld\n", static_cast<long long>(sinceStart.elapsed()));
+            std::fflush(stdout);
+            QCoreApplication::exit(0);
         });
     }
     return QApplication::exec();

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QColor>
+#include <QList>
 #include <QPixmap>
 #include <QString>
+
+#include <functional>
 
 class QWidget;
 
@@ -10,14 +13,36 @@ class QWidget;
 namespace theme {
 
 struct ThemeState {
-    QString name;             // empty until a theme is selected
-    QColor main = Qt::black;  // mainColour
+    QString name;              // empty until a theme is selected
+    QColor main = Qt::black;   // mainColour
     QColor accent = Qt::black; // accentColour
 };
 
+// One row of the theme table: the theme, its swatch button on the home page and its colours.
+struct ThemeRow {
+    QString name;
+    QString swatchButton;
+    QColor main;
+    QColor accent;
+};
+
+const QList<ThemeRow>& themeTable();
+// The row of a known theme name, or nullptr.
+const ThemeRow* findTheme(const QString& name);
+
+// panel/rgb.ini and its keys.
+QString settingsPath();
+inline const QString ThemeSection = QStringLiteral("主要配色");
+inline const QString ThemeKey = QStringLiteral("配色名称");
+inline const QString TitleSection = QStringLiteral("开服器标题");
+inline const QString TitleKey = QStringLiteral("主标题");
+
 const ThemeState& current();
+// Forgets the selection: the empty name and black, as at a fresh start.
+void resetState();
 
 // Sets the theme state from the table, stores the name in panel/rgb.ini and recolours the window.
+// An unknown name changes nothing.
 void selectTheme(QWidget* mainWindow, const QString& name);
 // Recolours the main window's controls from the current state; controls not built yet are skipped.
 // `currentSection` ("1" to "4") picks the first-level button that shows the main colour.
@@ -26,7 +51,8 @@ void applyTheme(QWidget* mainWindow, const QString& currentSection);
 void loadThemeStep(QWidget* mainWindow);
 // Start-up: the stored title into 标签1, 编辑框17 and the window caption.
 void loadTitleStep(QWidget* mainWindow);
-// Wires the swatch buttons 按钮1-3 and the title box 编辑框17 of the home page.
+// Wires the swatch buttons 按钮1-3 and the title box 编辑框17 of the home page. `currentSection`
+// is asked on every swatch click; it lives as long as the main window.
 void connectThemeControls(QWidget* mainWindow, std::function<QString()> currentSection);
 // Applies a tool window's colour roles (extra-arguments window, items window) and starts its
 // once-a-second re-colouring timer.
