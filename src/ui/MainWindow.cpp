@@ -1,6 +1,7 @@
 #include "ui/MainWindow.h"
 
 #include "ui/NavigationTable.h"
+#include "ui/ThemePictures.h"
 #include "ui/widgets/Controls.h"
 #include "ui/widgets/FlatButton.h"
 #include "ui/widgets/PictureBox.h"
