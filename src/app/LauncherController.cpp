@@ -6,6 +6,7 @@
 #include "players/PlayersPage.h"
 #include "server/ConsolePage.h"
 #include "server/ConsoleView.h"
+#include "server/LaunchSettingsController.h"
 #include "server/LaunchSettingsPage.h"
 #include "server/ServerState.h"
 #include "ui/HomePage.h"
@@ -54,6 +55,9 @@ LauncherController::LauncherController()
     launchsettingspage::build(m_window->page(2));
     playerspage::build(m_window->page(10));
     m_navigation = new Navigation(m_window);
+    m_launchSettings = new LaunchSettingsController(m_window, this);
+    m_navigation->setPageAction(2, [this] { m_launchSettings->refreshCoreList(); });
+    addAfterSaveStep([this] { m_launchSettings->refreshCoreList(); });
 
     m_statusTimer = new QTimer(m_window);
     m_statusTimer->setObjectName(QStringLiteral("时钟1"));

@@ -5,6 +5,7 @@
 
 #include <functional>
 
+class LaunchSettingsController;
 class MainWindow;
 class Navigation;
 class QTimer;
@@ -46,6 +47,7 @@ private:
 
     MainWindow* m_window = nullptr;
     Navigation* m_navigation = nullptr;
+    LaunchSettingsController* m_launchSettings = nullptr;
     QTimer* m_statusTimer = nullptr;
     QList<std::function<void()>> m_housekeeping;
     QList<std::function<void()>> m_shutdownSteps;
