@@ -50,7 +50,7 @@ int main(int argc, char* argv[])
     if (parser.isSet(automationOption)) {
         automation = std::make_unique<AutomationServer>();
         if (!automation->listen(parser.value(automationOption))) {
-            qCritical("automation: cannot listen on the given path");
+            qCritical("automation: %s", qPrintable(automation->errorString()));
             return 2;
         }
     }

@@ -1,16 +1,391 @@
-// Temporary placeholder; replaced by the full automation server.
 #include "ui/automation/AutomationServer.h"
 
-#include <QLocalServer>
+#include "ui/MessageBoxes.h"
+#include "ui/automation/ControlDriver.h"
+#include "ui/automation/LineProtocol.h"
 
-AutomationServer::AutomationServer() = default;
-AutomationServer::~AutomationServer() = default;
+#include <QAbstractButton>
+#include <QApplication>
+#include <QEvent>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QRegularExpression>
+#include <QStringDecoder>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+using lineprotocol::errorReply;
+using lineprotocol::okReply;
+
+// A client that sends more than this without a line end is talking nonsense; its line is dropped.
+constexpr qsizetype MaxLineBytes = 1 << 20;
+constexpr int MaxWaitMs = 600000;
+const QString MainWindowName = QStringLiteral("启动窗口");
+
+QString fromResult(const controldriver::Result& result)
+{
+    return result.ok() ? okReply(result.value) : errorReply(result.error);
+}
+
+QString labelText(QWidget* box, const QString& name)
+{
+    auto* label = box->findChild<QLabel*>(name);
+    return label ? label->text() : QString();
+}
+
+// "a\tb" or, without a tab, "a b" unless the whole text is itself an existing file's path.
+QStringList dropPaths(const QString& text)
+{
+    static const QRegularExpression tabs(QStringLiteral("[\t\n]"));
+    static const QRegularExpression blanks(QStringLiteral(" +"));
+    const bool tabbed = text.contains(u'\t') || text.contains(u'\n') || QFileInfo::exists(text);
+    return text.split(tabbed ? tabs : blanks, Qt::SkipEmptyParts);
+}
+
+} // namespace
+
+class AutomationServer::Connection : public QObject {
+public:
+    explicit Connection(QLocalSocket* socket, QObject* parent) : QObject(parent), socket(socket)
+    {
+        socket->setParent(this);
+    }
+
+    void reply(const QString& line)
+    {
+        socket->write(line.toUtf8() + '\n');
+        socket->flush();
+    }
+
+    QLocalSocket* socket;
+    QByteArray buffer;
+    bool busy = false;       // an input or a wait of this client is still pending
+    bool discarding = false; // dropping the rest of an over-long line
+};
+
+AutomationServer::AutomationServer()
+{
+    qApp->installEventFilter(this);
+    connect(qApp, &QCoreApplication::aboutToQuit, this, &AutomationServer::removeSocketFile);
+}
+
+AutomationServer::~AutomationServer()
+{
+    if (m_server) {
+        for (QObject* child : children())
+            if (auto* connection = dynamic_cast<Connection*>(child))
+                connection->socket->flush();
+        m_server->close();
+    }
+    removeSocketFile();
+}
+
 bool AutomationServer::listen(const QString& path)
 {
-    m_path = path;
+    const QString full = QFileInfo(path).absoluteFilePath();
+    const QByteArray native = QFile::encodeName(full);
+    struct stat existing {};
+    if (::lstat(native.constData(), &existing) == 0) {
+        if (!S_ISSOCK(existing.st_mode)) {
+            m_error = QStringLiteral("%1 exists and is not a socket").arg(full);
+            return false;
+        }
+        QLocalSocket probe;
+        probe.connectToServer(full);
+        if (probe.waitForConnected(1000)) {
+            m_error = QStringLiteral("another program answers on %1").arg(full);
+            return false;
+        }
+        ::unlink(native.constData()); // left behind by a launcher that was killed
+    }
+
+    // The socket is made in a private folder, given mode 0600, and only then linked into place, so
+    // no other user can ever connect to it. link() never replaces a file that appeared meanwhile.
+    QTemporaryDir staging(QFileInfo(full).absolutePath() + QStringLiteral("/.velk-XXXXXX"));
+    if (!staging.isValid()) {
+        m_error = QStringLiteral("cannot create a folder beside %1").arg(full);
+        return false;
+    }
+    const QString stagingPath = staging.filePath(QStringLiteral("s"));
+    const QByteArray stagingNative = QFile::encodeName(stagingPath);
+    auto* server = new QLocalServer(this);
+    if (!server->listen(stagingPath)) {
+        m_error = server->errorString();
+        delete server;
+        return false;
+    }
+    struct stat made {};
+    if (::chmod(stagingNative.constData(), 0600) != 0 ||
+        ::link(stagingNative.constData(), native.constData()) != 0 ||
+        ::lstat(native.constData(), &made) != 0) {
+        m_error = QStringLiteral("cannot create the socket %1: %2")
+                      .arg(full, QString::fromLocal8Bit(strerror(errno)));
+        delete server;
+        return false;
+    }
+    ::unlink(stagingNative.constData());
+
+    m_server = server;
+    m_path = full;
+    m_socketDevice = made.st_dev;
+    m_socketInode = made.st_ino;
+    connect(m_server, &QLocalServer::newConnection, this, &AutomationServer::acceptConnections);
     return true;
 }
-QString AutomationServer::execute(const QString&)
+
+void AutomationServer::removeSocketFile()
 {
-    return QStringLiteral("error not implemented");
+    if (m_path.isEmpty())
+        return;
+    // Only our own socket: a second launcher may have taken the path over since.
+    const QByteArray native = QFile::encodeName(m_path);
+    struct stat current {};
+    if (::lstat(native.constData(), &current) == 0 && S_ISSOCK(current.st_mode) &&
+        current.st_dev == m_socketDevice && current.st_ino == m_socketInode)
+        ::unlink(native.constData());
+    m_path.clear();
+}
+
+void AutomationServer::acceptConnections()
+{
+    while (QLocalSocket* socket = m_server->nextPendingConnection()) {
+        auto* connection = new Connection(socket, this);
+        connect(socket, &QLocalSocket::readyRead, connection, [this, connection] {
+            connection->buffer += connection->socket->readAll();
+            serve(connection);
+        });
+        connect(socket, &QLocalSocket::disconnected, connection, &QObject::deleteLater);
+    }
+}
+
+void AutomationServer::serve(Connection* connection)
+{
+    while (!connection->busy) {
+        const qsizetype end = connection->buffer.indexOf('\n');
+        if (end < 0) {
+            if (connection->buffer.size() > MaxLineBytes) {
+                connection->buffer.clear();
+                if (!connection->discarding)
+                    connection->reply(errorReply(QStringLiteral("line too long")));
+                connection->discarding = true;
+            }
+            return;
+        }
+        QByteArray raw = connection->buffer.left(end);
+        connection->buffer.remove(0, end + 1);
+        if (connection->discarding) {
+            connection->discarding = false; // the tail of the line already answered
+            continue;
+        }
+        if (raw.endsWith('\r'))
+            raw.chop(1);
+        QStringDecoder decoder(QStringDecoder::Utf8);
+        const QString line = decoder(raw);
+        if (decoder.hasError()) {
+            connection->reply(errorReply(QStringLiteral("the line is not valid UTF-8")));
+            continue;
+        }
+
+        Command command = prepare(line);
+        QPointer<Connection> guard(connection);
+        const auto resume = [this, guard] {
+            if (!guard)
+                return;
+            guard->busy = false;
+            serve(guard);
+        };
+        if (command.replyDelayMs >= 0) {
+            connection->busy = true;
+            QTimer::singleShot(command.replyDelayMs, connection, [guard, resume, reply = command.reply] {
+                guard->reply(reply);
+                resume();
+            });
+            return;
+        }
+        connection->reply(command.reply);
+        if (command.input) {
+            // The input runs from the event loop after the reply; the client's next command is
+            // queued ahead of the input's own work, so it is served even while the input sits in
+            // a modal box's loop, and after the input when there is none.
+            connection->busy = true;
+            QMetaObject::invokeMethod(
+                this,
+                [this, resume, input = std::move(command.input)] {
+                    QMetaObject::invokeMethod(this, resume, Qt::QueuedConnection);
+                    input();
+                },
+                Qt::QueuedConnection);
+            return;
+        }
+    }
+}
+
+QString AutomationServer::execute(const QString& line)
+{
+    Command command = prepare(line);
+    if (command.replyDelayMs >= 0) {
+        QEventLoop loop;
+        QTimer::singleShot(command.replyDelayMs, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    if (command.input)
+        command.input();
+    return command.reply;
+}
+
+bool AutomationServer::eventFilter(QObject* watched, QEvent* event)
+{
+    // Spontaneous shows come from the window system, e.g. when a minimised window is restored; the
+    // order that matters is the order the program opened its windows.
+    if (event->type() == QEvent::Show && !event->spontaneous() && watched->isWidgetType()) {
+        auto* widget = static_cast<QWidget*>(watched);
+        if (widget->isWindow()) {
+            m_shownWindows.removeIf(
+                [widget](const QPointer<QWidget>& w) { return w.isNull() || w == widget; });
+            m_shownWindows.prepend(widget);
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+QList<QWidget*> AutomationServer::openWindows() const
+{
+    QList<QWidget*> windows = boxes::openBoxes();
+    for (const QPointer<QWidget>& window : m_shownWindows)
+        if (window && window->isVisible() && !windows.contains(window.data()))
+            windows.append(window);
+    // Windows shown before this server existed come last.
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->isVisible() && !windows.contains(window))
+            windows.append(window);
+    return windows;
+}
+
+QWidget* AutomationServer::findControl(const QString& name) const
+{
+    for (QWidget* window : openWindows()) {
+        if (window->objectName() == name)
+            return window;
+        if (auto* control = window->findChild<QWidget*>(name))
+            return control;
+    }
+    return nullptr;
+}
+
+AutomationServer::Command AutomationServer::prepare(const QString& line)
+{
+    QStringView rest(line);
+    const QString word = lineprotocol::takeWord(rest);
+    if (word.isEmpty())
+        return {errorReply(QStringLiteral("empty command")), {}, -1};
+
+    if (word == QLatin1String("boxes")) {
+        QList<QStringList> records;
+        for (QWidget* box : boxes::openBoxes())
+            records.append({box->property("boxKind").toString(), labelText(box, QStringLiteral("标签1")),
+                            labelText(box, QStringLiteral("标签2"))});
+        return {okReply(lineprotocol::joinRecords(records)), {}, -1};
+    }
+    if (word == QLatin1String("answer")) {
+        const std::optional<QString> caption = lineprotocol::unescape(rest.trimmed());
+        if (!caption || caption->isEmpty())
+            return {errorReply(QStringLiteral("answer needs a button: 确定, 取消 or ×")), {}, -1};
+        const QList<QWidget*> open = boxes::openBoxes();
+        if (open.isEmpty())
+            return {errorReply(QStringLiteral("no open box")), {}, -1};
+        QWidget* box = open.first();
+        bool found = false;
+        for (QAbstractButton* button : box->findChildren<QAbstractButton*>())
+            found = found || (button->text() == *caption && button->isVisible());
+        if (!found)
+            return {errorReply(QStringLiteral("the box has no button %1").arg(*caption)), {}, -1};
+        QPointer<QWidget> guard(box);
+        return {okReply(), [guard, caption = *caption] { boxes::pressButton(guard, caption); }, -1};
+    }
+    if (word == QLatin1String("screenshot")) {
+        const std::optional<QString> file = lineprotocol::unescape(rest);
+        if (!file || file->isEmpty())
+            return {errorReply(QStringLiteral("screenshot needs a file")), {}, -1};
+        QWidget* window = nullptr;
+        for (QWidget* candidate : openWindows())
+            if (!window || candidate->objectName() == MainWindowName)
+                window = candidate;
+        if (!window)
+            return {errorReply(QStringLiteral("no open window")), {}, -1};
+        if (!window->grab().save(*file, "PNG"))
+            return {errorReply(QStringLiteral("cannot write %1").arg(*file)), {}, -1};
+        return {okReply(), {}, -1};
+    }
+    if (word == QLatin1String("wait")) {
+        bool number = false;
+        const int ms = rest.trimmed().toInt(&number);
+        if (!number || ms < 0 || ms > MaxWaitMs)
+            return {
+                errorReply(QStringLiteral("wait needs milliseconds from 0 to %1").arg(MaxWaitMs)), {}, -1};
+        return {okReply(), {}, ms};
+    }
+    return prepareControlCommand(word, rest);
+}
+
+AutomationServer::Command AutomationServer::prepareControlCommand(const QString& word, QStringView rest)
+{
+    static const QStringList controlCommands = {
+        QStringLiteral("get"),   QStringLiteral("prop"),     QStringLiteral("set"),
+        QStringLiteral("click"), QStringLiteral("dblclick"), QStringLiteral("key"),
+        QStringLiteral("rows"),  QStringLiteral("select"),   QStringLiteral("drop")};
+    if (!controlCommands.contains(word))
+        return {errorReply(QStringLiteral("unknown command %1").arg(word)), {}, -1};
+
+    const QString name = lineprotocol::takeWord(rest);
+    if (name.isEmpty())
+        return {errorReply(QStringLiteral("%1 needs a control name").arg(word)), {}, -1};
+    QWidget* control = findControl(name);
+    if (!control)
+        return {errorReply(QStringLiteral("no control named %1 in the open windows").arg(name)), {}, -1};
+
+    const auto fromInput = [](controldriver::Input input) -> Command {
+        if (!input.error.isEmpty())
+            return {errorReply(input.error), {}, -1};
+        return {okReply(), std::move(input.input), -1};
+    };
+    const std::optional<QString> argument = lineprotocol::unescape(rest);
+    if (!argument)
+        return {errorReply(QStringLiteral("bad escape in the argument (use \\n \\r \\t \\\\)")), {}, -1};
+
+    if (word == QLatin1String("get"))
+        return {fromResult(controldriver::text(control)), {}, -1};
+    if (word == QLatin1String("prop"))
+        return {fromResult(controldriver::property(control, argument->trimmed())), {}, -1};
+    if (word == QLatin1String("rows")) {
+        QList<QStringList> records;
+        QString error;
+        if (!controldriver::rows(control, &records, &error))
+            return {errorReply(error), {}, -1};
+        return {okReply(lineprotocol::joinRecords(records)), {}, -1};
+    }
+    if (word == QLatin1String("set"))
+        return fromInput(controldriver::setText(control, *argument));
+    if (word == QLatin1String("click") || word == QLatin1String("dblclick"))
+        return fromInput(controldriver::click(control, word == QLatin1String("dblclick")));
+    if (word == QLatin1String("key"))
+        return fromInput(
+            controldriver::key(control, *argument == QLatin1String(" ") ? *argument : argument->trimmed()));
+    if (word == QLatin1String("select")) {
+        bool number = false;
+        const int row = argument->trimmed().toInt(&number);
+        if (!number)
+            return {errorReply(QStringLiteral("select needs a row number")), {}, -1};
+        return fromInput(controldriver::selectRow(control, row));
+    }
+    return fromInput(controldriver::dropFiles(control, dropPaths(*argument)));
 }
