@@ -1,6 +1,7 @@
 #include "app/LauncherController.h"
 #include "app/Workspace.h"
 #include "platform/RunDirectory.h"
+#include "platform/TerminationSignals.h"
 #include "ui/MainWindow.h"
 #include "ui/MessageBoxes.h"
 #include "ui/automation/AutomationServer.h"
@@ -38,9 +39,19 @@ int main(int argc, char* argv[])
         QStringLiteral("FILE"));
     const QCommandLineOption quitWhenShownOption(
         QStringLiteral("quit-when-shown"),
-        QStringLiteral("Print \"shown MS\" once the main window is painted, then exit (start-up benchmark)."));
+        QStringLiteral(
+            "Print \"shown MS\" once the main window is painted, then exit (start-up benchmark)."));
     parser.addOptions({runDirOption, automationOption, screenshotOption, quitWhenShownOption});
     parser.process(app);
+
+    // Installed first, so a signal during start-up still ends the program through the event loop.
+    LauncherController* running = nullptr;
+    onTerminationSignal(&app, [&running] {
+        if (running)
+            running->shutdownLauncher();
+        else
+            QCoreApplication::exit(0);
+    });
 
     if (parser.isSet(runDirOption))
         rundir::setOverride(parser.value(runDirOption));
@@ -62,6 +73,7 @@ int main(int argc, char* argv[])
     }
 
     LauncherController launcher;
+    running = &launcher;
     launcher.start();
     launcher.window()->show();
 

@@ -199,6 +199,28 @@ private slots:
         QVERIFY(!QFileInfo::exists(launcher.socketPath()));
     }
 
+    void terminationSignalShutsDownCleanly()
+    {
+        QTemporaryDir root;
+        const QString dir = runDirWithDownload(root);
+        const QStringList playerFiles = {dir + QStringLiteral("/panel/server/plugins/tolvix_manager/playerinfo.txt"),
+                                         dir + QStringLiteral("/panel/server/plugins/tolvix_velk/playerinfo.txt")};
+        for (const QString& file : playerFiles) {
+            QVERIFY(QDir().mkpath(QFileInfo(file).path()));
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+        }
+        LauncherClient launcher;
+        QVERIFY2(launcher.start(dir), qPrintable(launcher.lastError()));
+        launcher.terminate();
+        QVERIFY(launcher.waitForExit(Timeout));
+        QCOMPARE(launcher.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(launcher.exitCode(), 0);
+        QVERIFY(!QFileInfo::exists(launcher.socketPath()));
+        for (const QString& file : playerFiles)
+            QVERIFY2(!QFileInfo::exists(file), qPrintable(file));
+    }
+
     void badInputGetsAnErrorAndTheLauncherGoesOn()
     {
         QTemporaryDir root;

@@ -51,6 +51,8 @@ public:
     int exitCode() const { return m_process.exitCode(); }
     QProcess::ExitStatus exitStatus() const { return m_process.exitStatus(); }
     bool isRunning() const { return m_process.state() != QProcess::NotRunning; }
+    // Sends SIGTERM, as a session that ends would.
+    void terminate() { m_process.terminate(); }
 
     QString socketPath() const { return m_socketPath; }
     QString lastError() const { return m_lastError; }
