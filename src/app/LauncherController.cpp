@@ -2,12 +2,14 @@
 
 #include "app/Settings.h"
 #include "app/Workspace.h"
+#include "console/ConsoleLanguageController.h"
 #include "platform/RunDirectory.h"
 #include "players/PlayersPage.h"
 #include "server/ConsolePage.h"
 #include "server/ConsoleView.h"
 #include "server/LaunchSettingsController.h"
 #include "server/LaunchSettingsPage.h"
+#include "server/ServerController.h"
 #include "server/ServerState.h"
 #include "ui/HomePage.h"
 #include "ui/MainWindow.h"
@@ -21,6 +23,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QPointer>
 #include <QTimer>
 
 namespace {
@@ -55,6 +58,16 @@ LauncherController::LauncherController()
     launchsettingspage::build(m_window->page(2));
     playerspage::build(m_window->page(10));
     m_navigation = new Navigation(m_window);
+    m_server = new ServerController(m_window);
+    m_language = new ConsoleLanguageController(m_window);
+    addHousekeepingStep([language = QPointer(m_language)] {
+        if (language)
+            language->housekeepingStep();
+    });
+    addShutdownStep([server = QPointer(m_server)] {
+        if (server)
+            server->terminateServer();
+    });
     m_launchSettings = new LaunchSettingsController(m_window, this);
     m_navigation->setPageAction(2, [this] { m_launchSettings->refreshCoreList(); });
     addAfterSaveStep([this] { m_launchSettings->refreshCoreList(); });
@@ -88,12 +101,14 @@ void LauncherController::start()
     m_navigation->showHomeState();
     loadLaunchFields();
     theme::loadTitleStep(m_window);
+    m_language->loadAtStartup();
     theme::connectThemeControls(m_window, [this] { return m_navigation->currentSection(); });
 
     appendConsoleLine(consolecolor::Ordinary,
                       QStringLiteral("欢迎使用 Velk Manager 开服器 | 有问题欢迎加入开服器交流群一起讨论 | "
                                      "开服器目前只支持PE服使用 Nukkit 核心\r\n"));
     m_statusTimer->start();
+    m_server->start();
 }
 
 void LauncherController::connectPreferences()

@@ -6,8 +6,10 @@
 #include <functional>
 
 class LaunchSettingsController;
+class ConsoleLanguageController;
 class MainWindow;
 class Navigation;
+class ServerController;
 class QTimer;
 
 // Assembles the main window from its pages and runs the launcher's life: the start-up sequence, the
@@ -25,6 +27,8 @@ public:
 
     MainWindow* window() const { return m_window; }
     Navigation* navigation() const { return m_navigation; }
+    ServerController* serverController() const { return m_server; }
+    ConsoleLanguageController* languageController() const { return m_language; }
 
     // Extra work of the once-a-second housekeeping tick, run after the workspace is prepared.
     void addHousekeepingStep(std::function<void()> step) { m_housekeeping.append(std::move(step)); }
@@ -48,6 +52,8 @@ private:
     MainWindow* m_window = nullptr;
     Navigation* m_navigation = nullptr;
     LaunchSettingsController* m_launchSettings = nullptr;
+    ServerController* m_server = nullptr;            // child of the window
+    ConsoleLanguageController* m_language = nullptr; // child of the window
     QTimer* m_statusTimer = nullptr;
     QList<std::function<void()>> m_housekeeping;
     QList<std::function<void()>> m_shutdownSteps;

@@ -4,9 +4,13 @@
 
 #include <QTextEdit>
 
-// The console 超级编辑框2: coloured runs appended at the end, never typed into. Appends may come from
-// any thread; they reach the view in the order each thread made them. The view keeps the length of
-// its text in GBK bytes so the size limit needs no conversion of the whole text.
+// The console 超级编辑框2: coloured runs appended at the end, never typed into.
+//
+// Appends may come from any thread and reach the view in the order they were made. Appends from
+// other threads are gathered and shown in one batch per pass of the event loop, so that a server
+// that floods its console costs the window one insertion per pass instead of one event per chunk.
+// The size limit is applied to each append as it is made, before anything is drawn: output that
+// a later clearing would remove is never inserted at all.
 class ConsoleView : public QTextEdit {
     Q_OBJECT
 
@@ -14,15 +18,22 @@ public:
     explicit ConsoleView(QWidget* parent = nullptr);
     ~ConsoleView() override;
 
-    // The console of the running launcher (the one created last), or nullptr.
+    // The console of the running launcher (the one created last), or nullptr. User-interface thread.
     static ConsoleView* instance();
 
+    // Any thread.
     void appendLines(const ConsoleLines& lines);
+    // Empties the console, together with appends not shown yet. User-interface thread.
     void clearConsole();
-    qsizetype gbkLength() const { return m_gbkLength; }
+    // The console's length in GBK bytes, counting appends not shown yet. Any thread.
+    qsizetype gbkLength() const;
 
-    // Called after each append with the new length; the owner applies the size limit.
-    void setAfterAppend(std::function<void(ConsoleView*)> hook) { m_afterAppend = std::move(hook); }
+    // Above `bytes` GBK bytes after an append, the console is emptied and shows only the clearing
+    // notice. 0 (the default) sets no limit. Any thread.
+    void setSizeLimit(qsizetype bytes);
+
+    // Shows the appends made so far. User-interface thread.
+    void flushPending();
 
 signals:
     void focusReceived();
@@ -31,8 +42,19 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
 
 private:
+    friend void appendConsoleLines(const ConsoleLines& lines);
+
+    // Adds to the pending runs and applies the size limit; with `postFlush`, makes sure a flush is
+    // on its way to the view's thread. Called with the console's mutex held.
+    void enqueueLocked(const ConsoleLines& lines, bool postFlush);
+    void insertRuns(const ConsoleLines& lines);
+
+    // All below are guarded by the console's process-wide mutex.
+    ConsoleLines m_pending;
+    bool m_clearFirst = false; // the limit was passed since the last flush
+    bool m_flushPosted = false;
     qsizetype m_gbkLength = 0;
-    std::function<void(ConsoleView*)> m_afterAppend;
+    qsizetype m_sizeLimit = 0;
 };
 
 // Appends one coloured run at the end of the console; callable from any thread.
