@@ -18,6 +18,8 @@ class ConsoleChunker {
 public:
     static constexpr qsizetype MaxChunkBytes = 1000;
 
+    explicit ConsoleChunker(bool startInGbk = false) : m_gbk(startInGbk) {}
+
     // Takes the next bytes; returns the chunks that are complete now, in order.
     QStringList feed(const QByteArray& bytes);
     // No more output came for a while: the held-back partial line goes out, except an unfinished

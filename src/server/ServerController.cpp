@@ -289,7 +289,8 @@ void ServerController::continueLaunch(const QString& portText, const Gathered& g
     writeEula();
     serverstate::startupDone().store(false);
     const ServerProcess::StartResult result =
-        m_process->start(plan.program, plan.arguments, plan.workingDirectory);
+        m_process->start(plan.program, plan.arguments, plan.workingDirectory,
+                         ServerProcess::argumentsAskForGbk(plan.arguments));
     if (!result.ok) {
         // Not a crash: nothing ran, so nothing is restarted or counted.
         appendConsoleLines(launcherMessage(QStringLiteral(" 进程问题"), consolecolor::Problem, result.error));

@@ -34,11 +34,24 @@ constexpr qsizetype ReadBufferBytes = 64 * 1024;
 // std::thread rather than QThread: joining it is a pthread_join that the thread sanitizer sees.
 struct ServerProcess::Run {
     std::unique_ptr<ChildProcess> child; // declared first: outlives the threads that use it
-    std::thread reader;                  // joined by the watcher
-    std::thread watcher;                 // joined by endRun()
+    bool startInGbk = false;
+    std::thread reader;  // joined by the watcher
+    std::thread watcher; // joined by endRun()
 };
 
 ServerProcess::ServerProcess(QObject* parent) : QObject(parent) {}
+
+bool ServerProcess::argumentsAskForGbk(const QStringList& arguments)
+{
+    for (const QString& argument : arguments) {
+        if (!argument.startsWith(QLatin1String("-Dfile.encoding="), Qt::CaseInsensitive))
+            continue;
+        const QString charset = argument.mid(16).trimmed().toUpper();
+        return charset == QLatin1String("GBK") || charset == QLatin1String("GB2312") ||
+               charset == QLatin1String("GB18030") || charset == QLatin1String("CP936");
+    }
+    return false;
+}
 
 ServerProcess::~ServerProcess()
 {
@@ -46,7 +59,7 @@ ServerProcess::~ServerProcess()
 }
 
 ServerProcess::StartResult ServerProcess::start(const QString& program, const QStringList& arguments,
-                                                const QString& workingDirectory)
+                                                const QString& workingDirectory, bool startInGbk)
 {
     endRun();
 
@@ -57,8 +70,9 @@ ServerProcess::StartResult ServerProcess::start(const QString& program, const QS
 
     auto run = std::make_unique<Run>();
     run->child = std::move(child);
+    run->startInGbk = startInGbk;
     Run* raw = run.get();
-    m_gbk.store(false);
+    m_gbk.store(startInGbk);
     const qint64 previousPid = m_pid.exchange(raw->child->pid());
     {
         QMutexLocker lock(&m_mutex);
@@ -159,7 +173,7 @@ void ServerProcess::readOutput(Run* run)
 {
     ::pthread_setname_np(::pthread_self(), "ConsoleReader");
     ChildProcess* child = run->child.get();
-    ConsoleChunker chunker;
+    ConsoleChunker chunker(run->startInGbk);
     QByteArray buffer(ReadBufferBytes, Qt::Uninitialized);
     bool draining = false;
     std::chrono::steady_clock::time_point drainDeadline;

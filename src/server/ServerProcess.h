@@ -33,7 +33,13 @@ public:
 
     // Starts `program` in `workingDirectory`. A previous server that still runs is killed first and
     // its threads are ended. On failure no process and no thread exist and pid() is unchanged.
-    StartResult start(const QString& program, const QStringList& arguments, const QString& workingDirectory);
+    // Commands go out in the charset last seen on the output; `startInGbk` sets it until the server
+    // has printed a line that decides (a server started with -Dfile.encoding=GBK).
+    StartResult start(const QString& program, const QStringList& arguments, const QString& workingDirectory,
+                      bool startInGbk = false);
+
+    // True when the arguments ask the JVM for a GBK-family console charset (GBK, GB2312, GB18030).
+    static bool argumentsAskForGbk(const QStringList& arguments);
 
     // Called on the reader thread with each chunk of output. It must not wait for the owner thread
     // (no blocking queued call): start() and the destructor wait for the reader. Any thread.

@@ -75,6 +75,23 @@ class ServerProcessTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void gbkIsChosenFromTheJvmCharsetArgument_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("gbk");
+        QTest::newRow("none") << QStringList{QStringLiteral("-Xmx1M")} << false;
+        QTest::newRow("UTF-8") << QStringList{QStringLiteral("-Dfile.encoding=UTF-8")} << false;
+        QTest::newRow("GBK") << QStringList{QStringLiteral("-Dfile.encoding=GBK")} << true;
+        QTest::newRow("gb18030") << QStringList{QStringLiteral("-Dfile.encoding=gb18030")} << true;
+        QTest::newRow("after -jar") << QStringList{QStringLiteral("-jar"), QStringLiteral("x.jar")} << false;
+    }
+    void gbkIsChosenFromTheJvmCharsetArgument()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, gbk);
+        QCOMPARE(ServerProcess::argumentsAskForGbk(arguments), gbk);
+    }
+
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());

@@ -259,14 +259,10 @@ private slots:
         QFETCH(QString, extraArgs);
         setField(QStringLiteral("编辑框18"), extraArgs);
         QVERIFY(startServer());
-        if (!extraArgs.isEmpty()) {
+        // A server started with -Dfile.encoding=GBK is spoken to in GBK from its first command,
+        // before it has printed any Chinese text.
+        if (!extraArgs.isEmpty())
             QVERIFY(console().contains(QStringLiteral("] 自定义后置开服参数*") + extraArgs));
-            // Commands go out in the charset the server was last heard in, UTF-8 until then. The
-            // first Chinese command reaches this server garbled, and its answer, which is not
-            // UTF-8, tells the launcher to speak GBK from now on.
-            type(QStringLiteral("echo 服务器 charset-heard"));
-            QTRY_VERIFY_WITH_TIMEOUT(console().contains(QStringLiteral("charset-heard")), 5000);
-        }
         type(QStringLiteral("echo 你好世界"));
         QTRY_VERIFY_WITH_TIMEOUT(console().contains(QStringLiteral("\n你好世界\n")), 5000);
         type(QStringLiteral("echo 服务器"));
