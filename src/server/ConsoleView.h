@@ -33,7 +33,7 @@ public:
     void setSizeLimit(qsizetype bytes);
 
     // Shows the appends made so far. User-interface thread.
-    void flushPending();
+    Q_INVOKABLE void flushPending();
 
 signals:
     void focusReceived();

@@ -239,9 +239,26 @@ void ServerController::launchServer()
         Gathered gathered;
         gathered.java = discoverJava();
         gathered.portOwner = port > 0 ? findPortOwner(port) : 0;
-        QMetaObject::invokeMethod(
-            this, [this, portText, gathered] { continueLaunch(portText, gathered); }, Qt::QueuedConnection);
+        {
+            QMutexLocker lock(&m_gatheredMutex);
+            m_gathered = gathered;
+            m_gatheredPortText = portText;
+        }
+        // Invoked by name so the queued call is built inside Qt; the result crosses under the lock.
+        QMetaObject::invokeMethod(this, "finishGathering", Qt::QueuedConnection);
     });
+}
+
+void ServerController::finishGathering()
+{
+    Gathered gathered;
+    QString portText;
+    {
+        QMutexLocker lock(&m_gatheredMutex);
+        gathered = m_gathered;
+        portText = m_gatheredPortText;
+    }
+    continueLaunch(portText, gathered);
 }
 
 void ServerController::continueLaunch(const QString& portText, const Gathered& gathered)

@@ -3,6 +3,7 @@
 #include "server/JavaDiscovery.h"
 
 #include <QList>
+#include <QMutex>
 #include <QObject>
 #include <QPixmap>
 #include <QPointer>
@@ -92,6 +93,7 @@ private:
     };
 
     void continueLaunch(const QString& portText, const Gathered& gathered);
+    Q_INVOKABLE void finishGathering();
     void onProcessFinished(qint64 pid, int status);
     void connectControls();
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -116,6 +118,9 @@ private:
     std::unique_ptr<ServerProcess> m_process;
 
     std::thread m_gatherThread;
+    QMutex m_gatheredMutex; // guards the gather thread's result until the UI thread takes it
+    Gathered m_gathered;
+    QString m_gatheredPortText;
     bool m_gathering = false;
     qint64 m_killedOwner = 0; // the port holder the port question's OK just ended
     qint64 m_portOwner = 0;   // the holder the last port check found
