@@ -148,9 +148,9 @@ bool keySpec(const QString& name, KeySpec* out)
         *out = {Qt::Key_Space, name};
         return true;
     }
-    for (const auto& [keyName, spec] : named) {
+    for (const auto& [keyName, keyInfo] : named) {
         if (keyName == name) {
-            *out = spec;
+            *out = keyInfo;
             return true;
         }
     }
@@ -338,21 +338,21 @@ Input click(QWidget* control, bool doubleClick)
 
 Input key(QWidget* control, const QString& name)
 {
-    KeySpec spec;
-    if (!keySpec(name, &spec))
+    KeySpec keyInfo;
+    if (!keySpec(name, &keyInfo))
         return refused(QStringLiteral("unknown key %1").arg(name));
     if (const QString reason = unreachable(control); !reason.isEmpty())
         return refused(reason);
     QWidget* receiver = control->focusProxy() ? control->focusProxy() : control;
     QPointer<QWidget> guard(receiver);
-    return ready([guard, spec] {
+    return ready([guard, keyInfo] {
         if (!guard)
             return;
-        QKeyEvent press(QEvent::KeyPress, spec.key, Qt::NoModifier, spec.text);
+        QKeyEvent press(QEvent::KeyPress, keyInfo.key, Qt::NoModifier, keyInfo.text);
         QApplication::sendEvent(guard, &press);
         if (!guard)
             return;
-        QKeyEvent release(QEvent::KeyRelease, spec.key, Qt::NoModifier, spec.text);
+        QKeyEvent release(QEvent::KeyRelease, keyInfo.key, Qt::NoModifier, keyInfo.text);
         QApplication::sendEvent(guard, &release);
     });
 }
