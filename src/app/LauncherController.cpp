@@ -81,10 +81,15 @@ LauncherController::LauncherController()
     connect(m_window, &MainWindow::closing, this, &LauncherController::shutdownLauncher);
     connectPreferences();
 
-    boxes::addConfirmAction(7, boxes::MatchOn::Text, ResetQuestion, [](QWidget*) {
-        // Deleting is enough: the housekeeping tick recreates the empty folder and the defaults.
-        QDir(rundir::join(QStringLiteral("panel/server"))).removeRecursively();
-    });
+    // The confirm table lives as long as the process; one row serves every window.
+    static const bool resetRowAdded = [] {
+        boxes::addConfirmAction(7, boxes::MatchOn::Text, ResetQuestion, [](QWidget*) {
+            // Deleting is enough: the housekeeping tick recreates the empty folder and the defaults.
+            QDir(rundir::join(QStringLiteral("panel/server"))).removeRecursively();
+        });
+        return true;
+    }();
+    Q_UNUSED(resetRowAdded);
 }
 
 LauncherController::~LauncherController()
