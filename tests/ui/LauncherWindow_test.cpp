@@ -216,6 +216,11 @@ private slots:
         answerInfoBoxes(&seen);
         click(QStringLiteral("超级按钮21"));
         QCOMPARE(seen.last(), QStringLiteral("数据提示|保存数据成功"));
+        // The save refreshes the core list: a stored core that is not in the server folder is
+        // replaced by the notice in the field, and the save is still reported as done.
+        QCOMPARE(control<QLineEdit>(QStringLiteral("编辑框4"))->text(),
+                 QStringLiteral("你之前的核心： a.jar 没有找到已清空数据"));
+        QCOMPARE(settings::readServerSetting(settings::CoreKey), QStringLiteral("a.jar"));
         QCOMPARE(settings::readServerSetting(settings::MemoryKey), QStringLiteral("abc"));
         QCOMPARE(settings::readServerSetting(settings::JavaPathKey), QStringLiteral("/usr/bin/java"));
         // Empty chat name and extra arguments are stored as keys with empty values.
