@@ -106,12 +106,11 @@ QByteArray defaultLanguageFileBytes()
 
 LanguageHeader readHeader(const QString& fileName)
 {
-    const QString path = languageFilePath(fileName);
-    if (path.isEmpty())
-        return {};
-    return {ini::readValue(path, HeaderSection, QStringLiteral("语言名称")),
-            ini::readValue(path, HeaderSection, QStringLiteral("翻译作者")),
-            ini::readValue(path, HeaderSection, QStringLiteral("翻译版本"))};
+    // Read once, under the same size bound as the console reader: this runs every second.
+    const QString text = readLanguageFileText(fileName);
+    return {ini::valueIn(text, HeaderSection, QStringLiteral("语言名称")),
+            ini::valueIn(text, HeaderSection, QStringLiteral("翻译作者")),
+            ini::valueIn(text, HeaderSection, QStringLiteral("翻译版本"))};
 }
 
 QStringList phraseListOf(const QString& fileText)

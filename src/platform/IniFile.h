@@ -13,6 +13,8 @@
 namespace ini {
 
 QString readValue(const QString& path, const QString& section, const QString& key);
+// The same lookup in a file's text already read, for several keys of one file.
+QString valueIn(const QString& fileText, const QString& section, const QString& key);
 
 // Returns false when the file could not be written; callers that follow the "silent" rule ignore it.
 bool writeValue(const QString& path, const QString& section, const QString& key, const QString& value);

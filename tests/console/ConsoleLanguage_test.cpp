@@ -248,10 +248,12 @@ void ConsoleLanguageTest::cachePicksUpEdits()
 
 void ConsoleLanguageTest::oversizedFileReadsAsUnreadable()
 {
-    QByteArray bytes = "<velk>a</velk><a>1</a>";
+    QByteArray bytes = "[lang]\r\n\xd3\xef\xd1\xd4\xc3\xfb\xb3\xc6=big\r\n<velk>a</velk><a>1</a>";
     bytes.append(QByteArray(consolelang::MaxLanguageFileBytes, ' '));
     QVERIFY(writeFileAtomically(langPath(QStringLiteral("big.lang")), bytes));
     QVERIFY(consolelang::loadPhraseList(QStringLiteral("big.lang")).isEmpty());
+    // The header, read every second, is bounded the same way.
+    QCOMPARE(consolelang::readHeader(QStringLiteral("big.lang")), consolelang::LanguageHeader{});
     LanguageFileCache cache;
     QVERIFY(cache.load(QStringLiteral("big.lang")).phrases.isEmpty());
 }

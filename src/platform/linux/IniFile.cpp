@@ -9,19 +9,23 @@
 namespace ini {
 namespace {
 
-QStringList readLines(const QString& path, bool* exists)
+QStringList splitLines(QString text)
 {
-    QFile file(path);
-    *exists = file.open(QIODevice::ReadOnly);
-    if (!*exists)
-        return {};
-    QString text = codepage::fromGbk(file.readAll());
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     QStringList lines = text.split(QLatin1Char('\n'));
     if (!lines.isEmpty() && lines.constLast().isEmpty())
         lines.removeLast();
     return lines;
+}
+
+QStringList readLines(const QString& path, bool* exists)
+{
+    QFile file(path);
+    *exists = file.open(QIODevice::ReadOnly);
+    if (!*exists)
+        return {};
+    return splitLines(codepage::fromGbk(file.readAll()));
 }
 
 // The section name of a "[name]" line, or a null string for any other line.
@@ -55,12 +59,8 @@ bool sameName(const QString& a, const QString& b)
     return a.compare(b.trimmed(), Qt::CaseInsensitive) == 0;
 }
 
-} // namespace
-
-QString readValue(const QString& path, const QString& section, const QString& key)
+QString valueInLines(const QStringList& lines, const QString& section, const QString& key)
 {
-    bool exists = false;
-    const QStringList lines = readLines(path, &exists);
     bool inSection = false;
     for (const QString& line : lines) {
         const QString name = sectionOf(line);
@@ -73,6 +73,19 @@ QString readValue(const QString& path, const QString& section, const QString& ke
             return value;
     }
     return {};
+}
+
+} // namespace
+
+QString readValue(const QString& path, const QString& section, const QString& key)
+{
+    bool exists = false;
+    return valueInLines(readLines(path, &exists), section, key);
+}
+
+QString valueIn(const QString& fileText, const QString& section, const QString& key)
+{
+    return valueInLines(splitLines(fileText), section, key);
 }
 
 bool writeValue(const QString& path, const QString& section, const QString& key, const QString& value)
