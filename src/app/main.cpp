@@ -1,4 +1,4 @@
-#include "app/LauncherController.h"
+#include "app/gui/LauncherController.h"
 #include "app/Workspace.h"
 #include "platform/RunDirectory.h"
 #include "platform/TerminationSignals.h"

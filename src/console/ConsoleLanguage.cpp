@@ -1,6 +1,6 @@
 #include "console/ConsoleLanguage.h"
 
-#include "app/Settings.h"
+#include "settings/Settings.h"
 #include "platform/AtomicFile.h"
 #include "platform/CodePage.h"
 #include "platform/IniFile.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "console/LanguageFileCache.h"
-#include "server/ConsoleLine.h"
+#include "console/ConsoleLine.h"
 
 #include <QString>
 #include <QTime>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "server/ConsoleLine.h"
+#include "console/ConsoleLine.h"
 #include "server/JavaDiscovery.h"
 
 #include <QString>

@@ -1,4 +1,4 @@
-#include "app/Settings.h"
+#include "settings/Settings.h"
 #include "app/Workspace.h"
 #include "config/ServerProperties.h"
 #include "platform/AtomicFile.h"

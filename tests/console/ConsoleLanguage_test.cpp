@@ -1,4 +1,4 @@
-#include "app/Settings.h"
+#include "settings/Settings.h"
 #include "console/ConsoleLanguage.h"
 #include "console/LanguageFileCache.h"
 #include "platform/AtomicFile.h"

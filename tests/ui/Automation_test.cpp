@@ -1,4 +1,4 @@
-#include "app/LauncherController.h"
+#include "app/gui/LauncherController.h"
 #include "platform/RunDirectory.h"
 #include "ui/MainWindow.h"
 #include "ui/MessageBoxes.h"

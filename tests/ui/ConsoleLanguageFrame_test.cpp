@@ -1,5 +1,5 @@
-#include "app/LauncherController.h"
-#include "app/Settings.h"
+#include "app/gui/LauncherController.h"
+#include "settings/Settings.h"
 #include "console/ConsoleLanguage.h"
 #include "platform/AtomicFile.h"
 #include "platform/CodePage.h"

@@ -1,4 +1,4 @@
-#include "app/LauncherController.h"
+#include "app/gui/LauncherController.h"
 #include "platform/CodePage.h"
 #include "platform/IniFile.h"
 #include "platform/RunDirectory.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "server/ExtraArgsWindow.h"
+#include "server/gui/ExtraArgsWindow.h"
 #include "server/JavaDiscovery.h"
 
 #include <QList>

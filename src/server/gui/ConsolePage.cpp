@@ -1,6 +1,6 @@
-#include "server/ConsolePage.h"
+#include "server/gui/ConsolePage.h"
 
-#include "server/ConsoleView.h"
+#include "server/gui/ConsoleView.h"
 #include "ui/widgets/Controls.h"
 #include "ui/widgets/FlatButton.h"
 #include "ui/widgets/FrameBox.h"

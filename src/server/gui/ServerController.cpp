@@ -1,4 +1,4 @@
-#include "server/ServerController.h"
+#include "server/gui/ServerController.h"
 
 #include "config/ServerProperties.h"
 #include "console/ConsoleLanguage.h"
@@ -6,7 +6,7 @@
 #include "platform/ChildProcess.h"
 #include "platform/PortOwner.h"
 #include "platform/RunDirectory.h"
-#include "server/ConsoleView.h"
+#include "server/gui/ConsoleView.h"
 #include "server/LaunchChecks.h"
 #include "server/ServerProcess.h"
 #include "server/ServerState.h"

@@ -1,4 +1,4 @@
-#include "players/PlayersPage.h"
+#include "players/gui/PlayersPage.h"
 
 #include "ui/widgets/Controls.h"
 #include "ui/widgets/FlatButton.h"

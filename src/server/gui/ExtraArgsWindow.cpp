@@ -1,4 +1,4 @@
-#include "server/ExtraArgsWindow.h"
+#include "server/gui/ExtraArgsWindow.h"
 
 #include "ui/widgets/Controls.h"
 #include "ui/widgets/FlatButton.h"

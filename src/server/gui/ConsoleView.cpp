@@ -1,4 +1,4 @@
-#include "server/ConsoleView.h"
+#include "server/gui/ConsoleView.h"
 
 #include "console/ConsoleProcessor.h"
 #include "platform/CodePage.h"

@@ -1,4 +1,4 @@
-#include "server/LaunchSettingsPage.h"
+#include "server/gui/LaunchSettingsPage.h"
 
 #include "ui/widgets/Controls.h"
 #include "ui/widgets/FlatButton.h"

@@ -1,6 +1,6 @@
-#include "console/ConsoleLanguageController.h"
+#include "console/gui/ConsoleLanguageController.h"
 
-#include "app/Settings.h"
+#include "settings/Settings.h"
 #include "console/ConsoleLanguage.h"
 #include "platform/RunDirectory.h"
 #include "ui/FileDialogs.h"
