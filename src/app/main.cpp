@@ -76,6 +76,7 @@ int main(int argc, char* argv[])
     running = &launcher;
     launcher.start();
     launcher.window()->show();
+    launcher.shown();
 
     if (parser.isSet(screenshotOption)) {
         const QString file = parser.value(screenshotOption);

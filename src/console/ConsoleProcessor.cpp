@@ -125,7 +125,6 @@ QString replaceAll(const QString& text, const QString& search, const QString& re
     return result;
 }
 
-ConsoleProcessor::ConsoleProcessor(std::atomic<bool>& startupDone) : m_startupDone(startupDone) {}
 
 ConsoleLines ConsoleProcessor::process(const QString& chunk)
 {
@@ -160,7 +159,12 @@ ConsoleLines ConsoleProcessor::process(const QString& chunk)
         }
     }
 
-    const LanguageFileCache::Content& language = m_languageFile.load(consolelang::currentLanguageName());
+    QString languageName;
+    {
+        QMutexLocker locker(&m_languageMutex);
+        languageName = m_languageName;
+    }
+    const LanguageFileCache::Content& language = m_languageFile.load(languageName);
     for (const QString& phrase : language.phrases) {
         if (!text.contains(phrase))
             continue;
@@ -171,4 +175,10 @@ ConsoleLines ConsoleProcessor::process(const QString& chunk)
 
     appendColoured(out, text);
     return out;
+}
+
+void ConsoleProcessor::setLanguageName(const QString& fileName)
+{
+    QMutexLocker locker(&m_languageMutex);
+    m_languageName = fileName;
 }

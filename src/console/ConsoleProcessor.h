@@ -3,6 +3,7 @@
 #include "console/LanguageFileCache.h"
 #include "console/ConsoleLine.h"
 
+#include <QMutex>
 #include <QString>
 #include <QTime>
 
@@ -31,11 +32,16 @@ class ConsoleProcessor {
 public:
     // `startupDone` is set here when the running server completes its start-up; the owner of the
     // server process clears it when the process ends.
-    explicit ConsoleProcessor(std::atomic<bool>& startupDone);
+    ConsoleProcessor() = default;
 
     ConsoleLines process(const QString& chunk);
+    void setLanguageName(const QString& fileName);
+    bool startupDone() const { return m_startupDone.load(); }
+    void resetStartupDone() { m_startupDone.store(false); }
 
 private:
-    std::atomic<bool>& m_startupDone;
+    std::atomic<bool> m_startupDone{false};
+    mutable QMutex m_languageMutex;
+    QString m_languageName;
     LanguageFileCache m_languageFile;
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "console/ConsoleLine.h"
+
 #include <QMutex>
 #include <QObject>
 #include <QString>
@@ -44,6 +46,12 @@ public:
     // Called on the reader thread with each chunk of output. It must not wait for the owner thread
     // (no blocking queued call): start() and the destructor wait for the reader. Any thread.
     void setChunkHandler(std::function<void(const QString&)> handler);
+    void setChunkProcessor(std::function<ConsoleLines(const QString&)> processor)
+    {
+        setChunkHandler([this, processor = std::move(processor)](const QString& chunk) {
+            emit linesReady(processor(chunk));
+        });
+    }
 
     // Writes `text` + "\r\n" in one write, encoded in the charset last seen on the output. Returns
     // false, and does nothing else, when no server runs, it has closed its input, or its input
@@ -63,6 +71,7 @@ public:
     static constexpr int PartialLineDelayMs = 100;
 
 signals:
+    void linesReady(const ConsoleLines& lines);
     // The process has ended and all its output has been handed on. `exitStatus` is its exit code,
     // 128 + the signal number when a signal ended it, or -1 when unknown.
     void finished(qint64 pid, int exitStatus);

@@ -22,7 +22,7 @@ QLabel* heading(QWidget* frame, const QString& name, const QString& text)
 
 } // namespace
 
-void build(QWidget* page)
+Controls build(QWidget* page)
 {
     // Console language file.
     FrameBox* language = controls::frame(page, QStringLiteral("外形框44"), QRect(16, 16, 398, 170));
@@ -84,6 +84,18 @@ void build(QWidget* page)
         swatch->setBackgroundColor(colours[i]);
         swatch->setTextColor(Qt::white);
     }
+    Controls c;
+    c.languageName = controls::require<QLabel>(page, names::LanguageName);
+    c.languageAuthor = controls::require<QLabel>(page, names::LanguageAuthor);
+    c.languageVersion = controls::require<QLabel>(page, names::LanguageVersion);
+    c.chooseLanguage = controls::require<FlatButton>(page, names::ChooseLanguage);
+    c.uptimeHours = controls::require<QLabel>(page, names::UptimeHours);
+    c.uptimeMinutes = controls::require<QLabel>(page, names::UptimeMinutes);
+    c.crashRestarts = controls::require<QLabel>(page, names::CrashRestarts);
+    c.autostart = controls::require<FlatButton>(page, names::Autostart);
+    c.easing = controls::require<FlatButton>(page, names::Easing);
+    c.title = controls::require<QLineEdit>(page, names::Title);
+    return c;
 }
 
 } // namespace homepage

@@ -23,13 +23,17 @@ struct ConfirmRow {
     MatchOn label;
     QString key;
     ConfirmHandler onOk;
+    QPointer<QObject> owner;
+    bool owned = false;
+
+    bool alive() const { return !owned || owner; }
 };
 
 struct State {
     QString infoTitle, infoText, confirmTitle, confirmText;
     int infoKind = 0;
     QList<ConfirmRow> rows;
-    std::map<QString, ConfirmHandler> cancelActions;
+    std::map<QString, ConfirmRow> cancelActions;
     QList<QPointer<QWidget>> open; // oldest first
     std::function<void(QWidget*)> shownHook;
 };
@@ -137,6 +141,8 @@ void confirmOk(QWidget* box)
     std::stable_sort(rows.begin(), rows.end(),
                      [](const ConfirmRow& a, const ConfirmRow& b) { return a.order < b.order; });
     for (const ConfirmRow& row : rows) {
+        if (!row.alive())
+            continue;
         const QString& tested = row.label == MatchOn::Title ? title : text;
         if (tested != row.key)
             continue;
@@ -153,9 +159,10 @@ void confirmCancel(QWidget* box)
     const QString title = labelText(box, QStringLiteral("标签1"));
     QPointer<QWidget> guard(box);
     const auto it = state().cancelActions.find(title);
-    if (it != state().cancelActions.end()) {
+    if (it != state().cancelActions.end() && it->second.alive()) {
+        const ConfirmHandler onCancel = it->second.onOk;
         box->close();
-        it->second(nullptr);
+        onCancel(nullptr);
         return;
     }
     if (guard)
@@ -206,14 +213,16 @@ void askConfirm(const QString& text, const QString& title)
     present(box);
 }
 
-void addConfirmAction(int order, MatchOn label, const QString& key, ConfirmHandler onOk)
+void addConfirmAction(int order, MatchOn label, const QString& key, ConfirmHandler onOk, QObject* owner)
 {
-    state().rows.append({order, label, key, std::move(onOk)});
+    QList<ConfirmRow>& rows = state().rows;
+    rows.removeIf([](const ConfirmRow& row) { return !row.alive(); });
+    rows.append({order, label, key, std::move(onOk), owner, owner != nullptr});
 }
 
-void addCancelAction(const QString& title, ConfirmHandler onCancel)
+void addCancelAction(const QString& title, ConfirmHandler onCancel, QObject* owner)
 {
-    state().cancelActions[title] = std::move(onCancel);
+    state().cancelActions[title] = {0, MatchOn::Title, title, std::move(onCancel), owner, owner != nullptr};
 }
 
 QString lastInfoTitle()

@@ -5,6 +5,7 @@
 
 #include <functional>
 
+class QObject;
 class QWidget;
 
 // The two pop-up boxes every feature talks to the user through.
@@ -22,12 +23,14 @@ void askConfirm(const QString& text, const QString& title);
 // The confirm-action table. Each feature adds its rows; on "确定" the rows are tested in ascending
 // `order`, each comparing the box's title or text label exactly with its key, and the first match
 // runs. The box closes after the action (an action may close it earlier itself). No match: nothing
-// happens and the box stays open.
+// happens and the box stays open. A row with an `owner` belongs to that object: it acts on it and
+// leaves the table when the owner is destroyed, so a window built anew brings its own rows.
 enum class MatchOn { Title, Text };
 using ConfirmHandler = std::function<void(QWidget* box)>;
-void addConfirmAction(int order, MatchOn label, const QString& key, ConfirmHandler onOk);
+void addConfirmAction(int order, MatchOn label, const QString& key, ConfirmHandler onOk,
+                      QObject* owner = nullptr);
 // What "取消" does for a box with this exact title, before the box closes; other titles only close.
-void addCancelAction(const QString& title, ConfirmHandler onCancel);
+void addCancelAction(const QString& title, ConfirmHandler onCancel, QObject* owner = nullptr);
 
 // Process-wide holders of the last texts, read by tests and the automation interface.
 QString lastInfoTitle();

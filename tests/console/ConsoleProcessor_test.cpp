@@ -92,7 +92,6 @@ void ConsoleProcessorTest::init()
     QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("panel/Console-lang")));
     QVERIFY(writeFileAtomically(consolelang::languageFilePath(consolelang::DefaultLanguageFileName),
                                 consolelang::defaultLanguageFileBytes()));
-    consolelang::setCurrentLanguageName(consolelang::DefaultLanguageFileName);
 }
 
 void ConsoleProcessorTest::process_data()
@@ -219,29 +218,29 @@ void ConsoleProcessorTest::process()
     QFETCH(ConsoleLines, expected);
     QFETCH(bool, startupDone);
 
+    ConsoleProcessor processor;
+    processor.setLanguageName(consolelang::DefaultLanguageFileName);
     if (!languageFile.isEmpty()) {
         writeLanguageFile(QStringLiteral("test.lang"), languageFile);
-        consolelang::setCurrentLanguageName(QStringLiteral("test.lang"));
+        processor.setLanguageName(QStringLiteral("test.lang"));
     }
-    std::atomic<bool> done{false};
-    ConsoleProcessor processor(done);
     ConsoleLines actual;
     for (const QString& chunk : chunks)
         actual = processor.process(chunk);
     QCOMPARE(describe(actual), describe(expected));
-    QCOMPARE(done.load(), startupDone);
+    QCOMPARE(processor.startupDone(), startupDone);
 }
 
 void ConsoleProcessorTest::languageChoiceAndEditsTakeEffectAtNextChunk()
 {
-    std::atomic<bool> done{false};
-    ConsoleProcessor processor(done);
+    ConsoleProcessor processor;
+    processor.setLanguageName(consolelang::DefaultLanguageFileName);
     const QString chunk = QStringLiteral("Stopping server");
     QCOMPARE(processor.process(chunk), (ConsoleLines{plain(QStringLiteral("服务器已关闭"))}));
 
     writeLanguageFile(QStringLiteral("a.lang"),
                       QStringLiteral("<velk>Stopping server</velk><Stopping server>AA</Stopping server>"));
-    consolelang::setCurrentLanguageName(QStringLiteral("a.lang"));
+    processor.setLanguageName(QStringLiteral("a.lang"));
     QCOMPARE(processor.process(chunk), (ConsoleLines{plain(QStringLiteral("AA"))}));
 
     // Same size, written at once: the file's times may not have moved at all.
@@ -252,7 +251,7 @@ void ConsoleProcessorTest::languageChoiceAndEditsTakeEffectAtNextChunk()
     QVERIFY(QFile::remove(consolelang::languageFilePath(QStringLiteral("a.lang"))));
     QCOMPARE(processor.process(chunk), (ConsoleLines{plain(chunk)}));
 
-    consolelang::setCurrentLanguageName(QString());
+    processor.setLanguageName(QString());
     QCOMPARE(processor.process(chunk), (ConsoleLines{plain(chunk)}));
 }
 

@@ -1,4 +1,5 @@
 #include "app/gui/LauncherController.h"
+#include "console/gui/ConsoleLanguageFeature.h"
 #include "settings/Settings.h"
 #include "console/ConsoleLanguage.h"
 #include "platform/AtomicFile.h"
@@ -60,7 +61,6 @@ private slots:
     {
         filedialogs::setAnswerHook(nullptr);
         m_launcher.reset();
-        consolelang::setCurrentLanguageName(QString());
         m_dir.reset();
     }
 
@@ -74,7 +74,7 @@ private slots:
             (QStringList{QStringLiteral("简体中文"), QStringLiteral("Velk"), QStringLiteral("1.0.0")}), 3000);
         QCOMPARE(QFileInfo(langPath(QStringLiteral("zh-cn.lang"))).size(), 1145);
         QCOMPARE(settings::readPreference(settings::ConsoleLanguageKey), QStringLiteral("zh-cn.lang"));
-        QCOMPARE(consolelang::currentLanguageName(), QStringLiteral("zh-cn.lang"));
+        QCOMPARE(m_launcher->feature<ConsoleLanguageFeature>()->languageName(), QStringLiteral("zh-cn.lang"));
     }
 
     void storedChoiceShowsAtStartupAndFollowsTheFile()
@@ -131,7 +131,7 @@ private slots:
         chooser->click();
         QCOMPARE(dialogs, QStringList{QStringLiteral("语言文件对话框")});
         QCOMPARE(settings::readPreference(settings::ConsoleLanguageKey), QStringLiteral("fr.lang"));
-        QCOMPARE(consolelang::currentLanguageName(), QStringLiteral("fr.lang"));
+        QCOMPARE(m_launcher->feature<ConsoleLanguageFeature>()->languageName(), QStringLiteral("fr.lang"));
         QCOMPARE(labels(), (QStringList{QString(), QString(), QString()}));
         QVERIFY(!QFile::exists(langPath(QStringLiteral("fr.lang"))));
 
@@ -145,7 +145,7 @@ private slots:
         // Cancelling the dialog changes nothing.
         filedialogs::setAnswerHook([](const QString&) { return QString(); });
         chooser->click();
-        QCOMPARE(consolelang::currentLanguageName(), QStringLiteral("fr.lang"));
+        QCOMPARE(m_launcher->feature<ConsoleLanguageFeature>()->languageName(), QStringLiteral("fr.lang"));
     }
 };
 

@@ -4,6 +4,7 @@
 #include "platform/RunDirectory.h"
 #include "server/gui/ExtraArgsWindow.h"
 #include "server/gui/LaunchSettingsController.h"
+#include "server/gui/LaunchSettingsFeature.h"
 #include "ui/FileDialogs.h"
 #include "ui/MainWindow.h"
 #include "ui/MessageBoxes.h"
@@ -99,12 +100,7 @@ private slots:
         rundir::setOverride(m_dir->path());
         m_launcher = std::make_unique<LauncherController>();
         m_launcher->start();
-        // Use the launcher's own controller once it builds one; until then, attach one here.
-        m_controller = m_launcher->findChild<LaunchSettingsController*>();
-        if (!m_controller)
-            m_controller = window()->findChild<LaunchSettingsController*>();
-        if (!m_controller)
-            m_controller = new LaunchSettingsController(window(), m_launcher.get());
+        m_controller = m_launcher->feature<LaunchSettingsFeature>()->controller();
         window()->show();
         QApplication::setActiveWindow(window());
         QVERIFY(QTest::qWaitForWindowActive(window()));

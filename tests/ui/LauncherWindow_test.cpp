@@ -4,7 +4,6 @@
 #include "platform/IniFile.h"
 #include "platform/RunDirectory.h"
 #include "server/gui/ConsoleView.h"
-#include "server/ServerState.h"
 #include "ui/MainWindow.h"
 #include "ui/MessageBoxes.h"
 #include "ui/Navigation.h"
@@ -59,7 +58,6 @@ private slots:
     void cleanup()
     {
         boxes::setBoxShownHook(nullptr);
-        serverstate::setServerState(QString());
         m_launcher.reset();
         m_dir.reset();
     }
@@ -71,7 +69,7 @@ private slots:
         QCOMPARE(control(QStringLiteral("图片框4"))->y(), 10);
         QVERIFY(!control(QStringLiteral("图片框61"))->isVisible());
         QCOMPARE(caption(), QStringLiteral("目前位置 * [ 主页信息 ]"));
-        QVERIFY(ConsoleView::instance()->toPlainText().startsWith(
+        QVERIFY(control<ConsoleView>(QStringLiteral("超级编辑框2"))->toPlainText().startsWith(
             QStringLiteral("欢迎使用 Velk Manager 开服器 | ")));
         QCOMPARE(content()->count(), MainWindow::PageCount);
         QCOMPARE(content()->tabText(9), QStringLiteral("下载管理"));
@@ -237,30 +235,12 @@ private slots:
         QVERIFY(QDir().mkpath(QFileInfo(marker).path()));
         QFile(marker).open(QIODevice::WriteOnly);
 
-        serverstate::setServerState(serverstate::Running);
-        QStringList seen;
-        answerInfoBoxes(&seen);
-        click(QStringLiteral("超级按钮90"));
-        QCOMPARE(seen, QStringList{QStringLiteral("重置服务器提示|服务器正在运行请先关闭")});
-        QVERIFY(boxes::openBoxes().isEmpty());
-
-        serverstate::setServerState(serverstate::Stopped);
         click(QStringLiteral("超级按钮90"));
         QCOMPARE(boxes::openBoxes().size(), 1);
         boxes::pressButton(boxes::openBoxes().first(), QStringLiteral("确定"));
         QVERIFY(!QFileInfo::exists(rundir::join(QStringLiteral("panel/server"))));
         m_launcher->housekeepingTick();
         QVERIFY(QFileInfo::exists(rundir::join(QStringLiteral("panel/server/server.properties"))));
-    }
-
-    void closeIsRefusedWhileTheServerRuns()
-    {
-        serverstate::setServerState(serverstate::Running);
-        QStringList seen;
-        answerInfoBoxes(&seen);
-        click(QStringLiteral("超级按钮2"));
-        QCOMPARE(seen, QStringList{QStringLiteral("检测提示|请先关闭服务器")});
-        QVERIFY(m_launcher->window()->isVisible());
     }
 
     void autostartEntryFollowsTheButton()

@@ -7,8 +7,9 @@
 #include "platform/RunDirectory.h"
 #include "server/gui/ConsoleView.h"
 #include "server/JavaDiscovery.h"
-#include "server/gui/ServerController.h"
-#include "server/ServerState.h"
+#include "server/ServerRuntime.h"
+#include "server/gui/ConsoleFeature.h"
+#include "server/gui/ConsolePresenter.h"
 #include "ui/MainWindow.h"
 #include "ui/MessageBoxes.h"
 #include "ui/Theme.h"
@@ -69,8 +70,12 @@ private:
             qFatal("no control %s", qPrintable(name));
         return widget;
     }
-    ServerController* server() { return m_launcher->serverController(); }
-    QString console() { return ConsoleView::instance()->toPlainText(); }
+    ServerRuntime* server() { return &m_launcher->runtime(); }
+    ConsolePresenter* presenter() { return m_launcher->feature<ConsoleFeature>()->presenter(); }
+    ConsoleView* consoleView() { return control<ConsoleView>(QStringLiteral("超级编辑框2")); }
+    QString console() { return consoleView()->toPlainText(); }
+    QString stateText() { return serverStateText(server()->state()); }
+    QString stopReason() { return stopReasonText(server()->stopReason()); }
     QString labelText(const QString& name) { return control<QLabel>(name)->text(); }
     void click(const QString& name) { control<FlatButton>(name)->click(); }
     void setField(const QString& name, const QString& text) { control<QLineEdit>(name)->setText(text); }
@@ -86,7 +91,7 @@ private:
     // The colour of the first run that holds `text`.
     QColor colourOf(const QString& text)
     {
-        QTextCursor found = ConsoleView::instance()->document()->find(text);
+        QTextCursor found = consoleView()->document()->find(text);
         if (found.isNull())
             return {};
         return found.charFormat().foreground().color();
@@ -111,7 +116,7 @@ private:
     {
         return QTest::qWaitFor(
             [this] {
-                return server()->isServerRunning() && console().contains(QStringLiteral("已开服，耗时 ["));
+                return server()->isRunning() && console().contains(QStringLiteral("已开服，耗时 ["));
             },
             StartTimeoutMs);
     }
@@ -120,7 +125,7 @@ private:
     {
         return QTest::qWaitFor(
             [this] {
-                return !server()->isServerRunning() && serverstate::stopReason().isEmpty() &&
+                return !server()->isRunning() && stopReason().isEmpty() &&
                        !server()->isLaunchGathering();
             },
             StartTimeoutMs);
@@ -157,18 +162,29 @@ private slots:
         for (QWidget* box : boxes::openBoxes())
             boxes::pressButton(box, QStringLiteral("×"));
         m_launcher.reset();
-        serverstate::setServerState(QString());
-        serverstate::setStopReason(QString());
-        serverstate::startupDone().store(false);
-        consolelang::setCurrentLanguageName(QString());
         m_dir.reset();
+    }
+
+    void resetAndCloseAreRefusedWhileTheServerRuns()
+    {
+        QVERIFY(startServer());
+        QStringList seen;
+        answerBoxes(QStringLiteral("确定"), &seen);
+        click(QStringLiteral("超级按钮90"));
+        click(QStringLiteral("超级按钮2"));
+        QCOMPARE(seen, (QStringList{QStringLiteral("重置服务器提示|服务器正在运行请先关闭"),
+                                    QStringLiteral("检测提示|请先关闭服务器")}));
+        QVERIFY(m_launcher->window()->isVisible());
+        QVERIFY(server()->isRunning());
+        click(QStringLiteral("超级按钮15"));
+        QVERIFY(waitForEnd());
     }
 
     void startsAfterTheChecksAndAnswersCommands()
     {
-        QTRY_COMPARE(serverstate::serverState(), serverstate::Stopped);
+        QTRY_COMPARE(stateText(), QStringLiteral("未开服"));
         QCOMPARE(control(QStringLiteral("图片框10"))->property("statusPicture").toInt(),
-                 int(ServerController::Status::Stopped));
+                 int(ConsolePresenter::Status::Stopped));
         QVERIFY(startServer());
 
         // The check lines in their order, then the server's own output with its completion rewritten.
@@ -198,23 +214,23 @@ private slots:
 
         // The status tick: state, title with the pid, lamps, the started picture, the timers.
         QTRY_COMPARE_WITH_TIMEOUT(control(QStringLiteral("图片框10"))->property("statusPicture").toInt(),
-                                  int(ServerController::Status::Started), 5000);
-        QCOMPARE(serverstate::serverState(), serverstate::Running);
+                                  int(ConsolePresenter::Status::Started), 5000);
+        QCOMPARE(stateText(), QStringLiteral("已开服"));
         QCOMPARE(labelText(QStringLiteral("标签4")),
-                 QStringLiteral("服务器 控制台（PID: %1）").arg(server()->serverPid()));
+                 QStringLiteral("服务器 控制台（PID: %1）").arg(server()->pid()));
         QVERIFY(!control(QStringLiteral("超级按钮22"))->isHidden());
         QVERIFY(control(QStringLiteral("超级按钮23"))->isHidden());
-        auto* autosave = control<QTimer>(QStringLiteral("时钟4"));
+        auto* autosave = server()->autosaveTimer();
         QVERIFY(autosave->isActive());
         QCOMPARE(autosave->interval(), 3 * 60000);
         QVERIFY(control<QTimer>(QStringLiteral("时钟3"))->isActive());
         setField(QStringLiteral("编辑框2"), QStringLiteral("abc"));
-        server()->refreshServerStatus();
+        presenter()->refreshServerStatus();
         QVERIFY(!autosave->isActive());
 
         // Uptime after 3725 s of running.
-        server()->setUptimeSeconds(3724);
-        server()->countUptime();
+        presenter()->setUptimeSeconds(3724);
+        presenter()->countUptime();
         QCOMPARE(labelText(QStringLiteral("运行小时")), QStringLiteral("1"));
         QCOMPARE(labelText(QStringLiteral("运行分钟")), QStringLiteral("2"));
 
@@ -235,17 +251,17 @@ private slots:
         // "关闭" is a manual stop: no crash restart even with it on.
         setCrashRestart(true);
         click(QStringLiteral("超级按钮15"));
-        QTRY_COMPARE_WITH_TIMEOUT(serverstate::serverState(), serverstate::Stopped, StartTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(stateText(), QStringLiteral("未开服"), StartTimeoutMs);
         QVERIFY(console().contains(QStringLiteral("服务器已关闭")));
         QVERIFY(waitForEnd());
         QTest::qWait(NoRestartWindowMs);
-        QVERIFY(!server()->isServerRunning());
+        QVERIFY(!server()->isRunning());
         QVERIFY(!server()->isLaunchGathering());
         QCOMPARE(labelText(QStringLiteral("服务器崩溃重启次数1")), QStringLiteral("0"));
         QCOMPARE(labelText(QStringLiteral("标签4")), QStringLiteral("服务器 控制台"));
         QTRY_COMPARE(labelText(QStringLiteral("运行小时")), QStringLiteral("0"));
         QCOMPARE(control(QStringLiteral("图片框10"))->property("statusPicture").toInt(),
-                 int(ServerController::Status::Stopped));
+                 int(ConsolePresenter::Status::Stopped));
     }
 
     void chineseTextCrossesBothWays_data()
@@ -273,18 +289,18 @@ private slots:
     {
         setCrashRestart(true);
         QVERIFY(startServer());
-        const qint64 first = server()->serverPid();
+        const qint64 first = server()->pid();
         click(QStringLiteral("超级按钮14"));
-        QTRY_VERIFY_WITH_TIMEOUT(server()->serverPid() != first, StartTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(server()->pid() != first, StartTimeoutMs);
         QVERIFY(waitForStarted());
         QCOMPARE(labelText(QStringLiteral("服务器崩溃重启次数1")), QStringLiteral("0"));
         // The old server's end was manual and has been handled: the mark is gone.
-        QCOMPARE(serverstate::stopReason(), QString());
+        QCOMPARE(stopReason(), QString());
     }
 
     void restartWithoutAServerStartsAtOnce()
     {
-        QSignalSpy launched(server(), &ServerController::launchFinished);
+        QSignalSpy launched(server(), &ServerRuntime::launchFinished);
         click(QStringLiteral("超级按钮14"));
         QVERIFY(server()->isLaunchGathering());
         QTRY_COMPARE(launched.size(), 1);
@@ -294,7 +310,7 @@ private slots:
     void forceStop()
     {
         // Stopped: refused with an info box.
-        QTRY_COMPARE(serverstate::serverState(), serverstate::Stopped);
+        QTRY_COMPARE(stateText(), QStringLiteral("未开服"));
         QStringList seen;
         answerBoxes(QStringLiteral("确定"), &seen);
         click(QStringLiteral("超级按钮13"));
@@ -303,8 +319,8 @@ private slots:
 
         setCrashRestart(true);
         QVERIFY(startServer());
-        QTRY_COMPARE(serverstate::serverState(), serverstate::Running);
-        const qint64 pid = server()->serverPid();
+        QTRY_COMPARE(stateText(), QStringLiteral("已开服"));
+        const qint64 pid = server()->pid();
         seen.clear();
         click(QStringLiteral("超级按钮13"));
         QTRY_COMPARE(seen, QStringList{QStringLiteral("强制关闭|确定要强制关闭服务器吗？可能会回档哦")});
@@ -312,7 +328,7 @@ private slots:
             QStringLiteral("] 服务器进程ID（%1）已终止，服务器强制关闭完成。\n").arg(pid)));
         QVERIFY(waitForEnd());
         QTest::qWait(NoRestartWindowMs);
-        QVERIFY(!server()->isServerRunning());
+        QVERIFY(!server()->isRunning());
         QCOMPARE(labelText(QStringLiteral("服务器崩溃重启次数1")), QStringLiteral("0"));
     }
 
@@ -320,16 +336,16 @@ private slots:
     {
         setCrashRestart(true);
         QVERIFY(startServer());
-        QTRY_COMPARE(serverstate::serverState(), serverstate::Running);
+        QTRY_COMPARE(stateText(), QStringLiteral("已开服"));
         QStringList seen;
         answerBoxes(QStringLiteral("取消"), &seen);
         click(QStringLiteral("超级按钮13"));
         QTRY_COMPARE(seen.size(), 1);
-        QCOMPARE(serverstate::stopReason(), serverstate::ManualStop);
+        QCOMPARE(stopReason(), QStringLiteral("手动"));
         type(QStringLiteral("crash"));
         QVERIFY(waitForEnd());
         QTest::qWait(NoRestartWindowMs);
-        QVERIFY(!server()->isServerRunning());
+        QVERIFY(!server()->isRunning());
         QCOMPARE(labelText(QStringLiteral("服务器崩溃重启次数1")), QStringLiteral("0"));
     }
 
@@ -337,12 +353,12 @@ private slots:
     {
         setCrashRestart(true);
         QVERIFY(startServer());
-        const qint64 first = server()->serverPid();
+        const qint64 first = server()->pid();
         type(QStringLiteral("stop"));
         QTRY_COMPARE_WITH_TIMEOUT(labelText(QStringLiteral("服务器崩溃重启次数1")), QStringLiteral("1"),
                                   StartTimeoutMs);
         QVERIFY(waitForStarted());
-        QVERIFY(server()->serverPid() != first);
+        QVERIFY(server()->pid() != first);
         click(QStringLiteral("超级按钮15"));
         QVERIFY(waitForEnd());
         QCOMPARE(labelText(QStringLiteral("服务器崩溃重启次数1")), QStringLiteral("1"));
@@ -352,27 +368,27 @@ private slots:
     {
         setCrashRestart(true);
         setField(QStringLiteral("编辑框2"), QString());
-        QSignalSpy launched(server(), &ServerController::launchFinished);
+        QSignalSpy launched(server(), &ServerRuntime::launchFinished);
         click(QStringLiteral("超级按钮16"));
         QTRY_COMPARE(launched.size(), 1);
         QVERIFY(console().contains(QStringLiteral("] 请设置自动保存时间")));
-        QCOMPARE(serverstate::stopReason(), serverstate::ManualStop);
+        QCOMPARE(stopReason(), QStringLiteral("手动"));
 
         setField(QStringLiteral("编辑框2"), QStringLiteral("3"));
         QVERIFY(startServer());
         type(QStringLiteral("crash"));
         QVERIFY(waitForEnd());
         QTest::qWait(NoRestartWindowMs);
-        QVERIFY(!server()->isServerRunning());
+        QVERIFY(!server()->isRunning());
         QCOMPARE(labelText(QStringLiteral("服务器崩溃重启次数1")), QStringLiteral("0"));
 
         QVERIFY(startServer());
-        const qint64 second = server()->serverPid();
+        const qint64 second = server()->pid();
         type(QStringLiteral("crash"));
         QTRY_COMPARE_WITH_TIMEOUT(labelText(QStringLiteral("服务器崩溃重启次数1")), QStringLiteral("1"),
                                   StartTimeoutMs);
         QVERIFY(waitForStarted());
-        QVERIFY(server()->serverPid() != second);
+        QVERIFY(server()->pid() != second);
     }
 
     void refusedLaunches_data()
@@ -410,7 +426,7 @@ private slots:
         core.close();
         setField(field, QString(value).replace(QStringLiteral("<run>"), m_dir->path()));
         setCrashRestart(true);
-        QSignalSpy launched(server(), &ServerController::launchFinished);
+        QSignalSpy launched(server(), &ServerRuntime::launchFinished);
         click(QStringLiteral("超级按钮16"));
         QTRY_COMPARE(launched.size(), 1);
         QCOMPARE(launched.at(0).at(0).toBool(), false);
@@ -420,8 +436,8 @@ private slots:
         QVERIFY(text.startsWith(QLatin1Char('[')));
         QCOMPARE(text.count(QLatin1Char('\n')), text.count(QStringLiteral("\n[")) + 1);
         QCOMPARE(colourOf(tag), QColor(239, 83, 80));
-        QCOMPARE(serverstate::stopReason(), serverstate::ManualStop);
-        QVERIFY(!server()->isServerRunning());
+        QCOMPARE(stopReason(), QStringLiteral("手动"));
+        QVERIFY(!server()->isRunning());
     }
 
     void failedProcessCreationIsNotACrash()
@@ -434,7 +450,7 @@ private slots:
         QFile::setPermissions(fake, QFile::ReadOwner | QFile::WriteOwner);
         setField(QStringLiteral("编辑框3"), fake);
         setCrashRestart(true);
-        QSignalSpy launched(server(), &ServerController::launchFinished);
+        QSignalSpy launched(server(), &ServerRuntime::launchFinished);
         click(QStringLiteral("超级按钮16"));
         QTRY_COMPARE(launched.size(), 1);
         QCOMPARE(launched.at(0).at(0).toBool(), false);
@@ -445,7 +461,7 @@ private slots:
         QVERIFY(text.endsWith(QLatin1Char('\n')));
         QCOMPARE(colourOf(QStringLiteral(" 进程问题")), QColor(239, 83, 80));
         QTest::qWait(NoRestartWindowMs);
-        QVERIFY(!server()->isServerRunning());
+        QVERIFY(!server()->isRunning());
         QVERIFY(!server()->isLaunchGathering());
         QCOMPARE(launched.size(), 1);
         QCOMPARE(labelText(QStringLiteral("服务器崩溃重启次数1")), QStringLiteral("0"));
@@ -488,7 +504,7 @@ private slots:
         const qint64 holderPid = holder->pid();
         QStringList seen;
         answerBoxes(answer, &seen);
-        QSignalSpy launched(server(), &ServerController::launchFinished);
+        QSignalSpy launched(server(), &ServerRuntime::launchFinished);
         click(QStringLiteral("超级按钮16"));
         QTRY_VERIFY(!launched.isEmpty());
         QTRY_COMPARE(seen.size(), 1);
@@ -499,7 +515,7 @@ private slots:
         if (answer == QStringLiteral("×")) {
             QVERIFY(console().contains(QStringLiteral(" 端口问题] 端口已被其它程序占用")));
             QVERIFY(!server()->isLaunchGathering());
-            QVERIFY(!server()->isServerRunning());
+            QVERIFY(!server()->isRunning());
             QVERIFY(processExists(holderPid));
         } else if (answer == QStringLiteral("确定")) {
             QTRY_VERIFY_WITH_TIMEOUT(!processExists(holderPid), StartTimeoutMs);
@@ -535,6 +551,7 @@ private slots:
         // While a chat box is shown, Enter is the chat's and the command stays.
         auto* chat = new QLineEdit(window);
         chat->setObjectName(QStringLiteral("编辑框13"));
+        presenter()->setChatBox(chat);
         chat->show();
         box->setText(QStringLiteral("list"));
         QTest::keyClick(box, Qt::Key_Return);
@@ -544,13 +561,14 @@ private slots:
         QCOMPARE(box->text(), QString());
 
         // The console never keeps the focus; the editor's text box gets it when there is one.
-        auto* view = ConsoleView::instance();
+        auto* view = consoleView();
         view->setFocus();
         QTRY_VERIFY(!view->hasFocus());
         QCOMPARE(box->text(), placeholder);
         QCOMPARE(frame->lineColor(), QColor(236, 236, 236));
         auto* editor = new QLineEdit(window);
-        editor->setObjectName(QStringLiteral("编辑框7"));
+        editor->setObjectName(QStringLiteral("超级编辑框1"));
+        presenter()->setConsoleFocusTarget(editor);
         editor->show();
         view->setFocus();
         QTRY_VERIFY(editor->hasFocus());
@@ -579,7 +597,7 @@ private slots:
         qInfo("largest gap between 20 ms beats during the flood: %lld ms", largestGap);
         QVERIFY(
             console().contains(QStringLiteral("] 由于控制台信息量超过 200000 长度，系统已经自动帮你清理了")));
-        QVERIFY(ConsoleView::instance()->gbkLength() <= ConsoleByteLimit);
+        QVERIFY(consoleView()->gbkLength() <= ConsoleByteLimit);
         QVERIFY2(largestGap < 3000, qPrintable(QString::number(largestGap)));
         // Still talking after the flood.
         type(QStringLiteral("echo after-the-flood"));

@@ -1,20 +1,22 @@
 #pragma once
 
-#include <QList>
+#include "ui/Feature.h"
+#include "ui/HomePage.h"
+
 #include <QObject>
 
-#include <functional>
+#include <memory>
+#include <vector>
 
-class LaunchSettingsController;
-class ConsoleLanguageController;
 class MainWindow;
 class Navigation;
-class ServerController;
+class ServerRuntime;
 class QTimer;
 
-// Assembles the main window from its pages and runs the launcher's life: the start-up sequence, the
-// once-a-second housekeeping of 时钟1, the preference buttons, saving the launch settings, the
-// server reset, and the close button with the shutdown.
+// Assembles the launcher: the main window, the navigation, the server runtime and every feature
+// from the feature table; then runs the launcher's life: the start-up sequence, the once-a-second
+// housekeeping of 时钟1, the launcher preferences of the home page, and the close button with the
+// shutdown.
 class LauncherController : public QObject {
     Q_OBJECT
 
@@ -24,39 +26,37 @@ public:
 
     // Runs the start-up sequence on the built window; the caller shows the window afterwards.
     void start();
+    // The window has been shown.
+    void shown();
 
     MainWindow* window() const { return m_window; }
     Navigation* navigation() const { return m_navigation; }
-    ServerController* serverController() const { return m_server; }
-    ConsoleLanguageController* languageController() const { return m_language; }
+    ServerRuntime& runtime() const { return *m_runtime; }
 
-    // Extra work of the once-a-second housekeeping tick, run after the workspace is prepared.
-    void addHousekeepingStep(std::function<void()> step) { m_housekeeping.append(std::move(step)); }
-    // Work after the launch settings were saved (the core list refresh).
-    void addAfterSaveStep(std::function<void()> step) { m_afterSaveSteps.append(std::move(step)); }
-    // Extra work of the shutdown, run before the player files are deleted.
-    void addShutdownStep(std::function<void()> step) { m_shutdownSteps.append(std::move(step)); }
+    // The assembled feature of type T, or nullptr.
+    template <typename T> T* feature() const
+    {
+        for (const auto& f : m_features)
+            if (auto* found = qobject_cast<T*>(f.get()))
+                return found;
+        return nullptr;
+    }
 
-    // Runs the shutdown steps and ends the program with exit code 0 (runs once).
+    // Runs the features' shutdown steps, gives a running server its graceful stop, then ends the
+    // program with exit code 0 (runs once).
     void shutdownLauncher();
     void housekeepingTick();
 
 private:
     void connectPreferences();
     void loadPreferenceButtons();
-    void loadLaunchFields();
-    void saveServerSettings();
-    void openResetQuestion();
     void onCloseClicked();
 
     MainWindow* m_window = nullptr;
     Navigation* m_navigation = nullptr;
-    LaunchSettingsController* m_launchSettings = nullptr;
-    ServerController* m_server = nullptr;            // child of the window
-    ConsoleLanguageController* m_language = nullptr; // child of the window
-    QTimer* m_statusTimer = nullptr;
-    QList<std::function<void()>> m_housekeeping;
-    QList<std::function<void()>> m_shutdownSteps;
-    QList<std::function<void()>> m_afterSaveSteps;
+    ServerRuntime* m_runtime = nullptr;
+    homepage::Controls m_home;
+    std::vector<std::unique_ptr<Feature>> m_features;
+    QTimer* m_housekeepingTimer = nullptr;
     bool m_shutDown = false;
 };

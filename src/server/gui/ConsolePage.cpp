@@ -11,45 +11,43 @@
 
 namespace consolepage {
 
-void build(QWidget* page)
+Controls build(QWidget* page)
 {
-    QLabel* title = controls::label(page, QStringLiteral("标签4"), QStringLiteral("服务器 控制台"),
-                                    QRect(20, 12, 420, 24));
-    QFont f = title->font();
+    Controls c;
+    c.title = controls::label(page, names::Title, QStringLiteral("服务器 控制台"), QRect(20, 12, 420, 24));
+    QFont f = c.title->font();
     f.setBold(true);
     f.setPointSize(10);
-    title->setFont(f);
+    c.title->setFont(f);
 
-    FlatButton* running =
-        controls::button(page, QStringLiteral("超级按钮22"), QStringLiteral("开始"), QRect(700, 10, 56, 26));
-    running->setBackgroundColor(QColor(0, 200, 83));
-    running->setTextColor(Qt::white);
-    running->setEnabled(true);
-    running->hide();
-    FlatButton* stopped =
-        controls::button(page, QStringLiteral("超级按钮23"), QStringLiteral("关闭"), QRect(700, 10, 56, 26));
-    stopped->setBackgroundColor(QColor(239, 83, 80));
-    stopped->setTextColor(Qt::white);
-    controls::picture(page, QStringLiteral("图片框10"), QRect(766, 8, 30, 30));
+    c.runningLamp = controls::button(page, names::RunningLamp, QStringLiteral("开始"), QRect(700, 10, 56, 26));
+    c.runningLamp->setBackgroundColor(QColor(0, 200, 83));
+    c.runningLamp->setTextColor(Qt::white);
+    c.runningLamp->setEnabled(true);
+    c.runningLamp->hide();
+    c.stoppedLamp = controls::button(page, names::StoppedLamp, QStringLiteral("关闭"), QRect(700, 10, 56, 26));
+    c.stoppedLamp->setBackgroundColor(QColor(239, 83, 80));
+    c.stoppedLamp->setTextColor(Qt::white);
+    c.statusPicture = controls::picture(page, names::StatusPicture, QRect(766, 8, 30, 30));
 
-    auto* console = new ConsoleView(page);
-    console->setGeometry(20, 44, 804, 372);
+    c.console = new ConsoleView(page);
+    c.console->setGeometry(20, 44, 804, 372);
 
-    FrameBox* commandFrame = controls::frame(page, QStringLiteral("外形框2"), QRect(20, 424, 804, 34));
-    QLineEdit* command =
-        controls::edit(commandFrame, QStringLiteral("编辑框1"),
-                       QStringLiteral("无需输入 / （Enter发送指令到控制台）"), QRect(8, 3, 788, 28));
-    command->setFrame(false);
+    c.commandFrame = controls::frame(page, names::CommandFrame, QRect(20, 424, 804, 34));
+    c.commandBox = controls::edit(c.commandFrame, names::CommandBox, CommandPlaceholder, QRect(8, 3, 788, 28));
+    c.commandBox->setFrame(false);
 
-    const QStringList names = {QStringLiteral("超级按钮16"), QStringLiteral("超级按钮15"),
-                               QStringLiteral("超级按钮14"), QStringLiteral("超级按钮13")};
-    const QStringList texts = {QStringLiteral("开始"), QStringLiteral("关闭"), QStringLiteral("重启"),
-                               QStringLiteral("强制关闭")};
-    for (int i = 0; i < names.size(); ++i) {
-        FlatButton* button = controls::button(page, names[i], texts[i], QRect(20 + i * 100, 468, 90, 34));
+    const auto action = [page](const QString& name, const QString& text, int column) {
+        FlatButton* button = controls::button(page, name, text, QRect(20 + column * 100, 468, 90, 34));
         button->setTextColor(Qt::white);
-    }
-    controls::button(page, QStringLiteral("清空日志"), QStringLiteral("清空日志"), QRect(724, 468, 100, 34));
+        return button;
+    };
+    c.start = action(names::Start, QStringLiteral("开始"), 0);
+    c.stop = action(names::Stop, QStringLiteral("关闭"), 1);
+    c.restart = action(names::Restart, QStringLiteral("重启"), 2);
+    c.forceStop = action(names::ForceStop, QStringLiteral("强制关闭"), 3);
+    c.clearLog = controls::button(page, names::ClearLog, QStringLiteral("清空日志"), QRect(724, 468, 100, 34));
+    return c;
 }
 
 } // namespace consolepage

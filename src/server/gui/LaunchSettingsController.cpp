@@ -8,6 +8,7 @@
 #include "server/gui/ExtraArgsWindow.h"
 #include "server/LaunchSettings.h"
 #include "ui/FileDialogs.h"
+#include "threads/BackgroundJob.h"
 #include "ui/MessageBoxes.h"
 #include "ui/Theme.h"
 #include "ui/widgets/Controls.h"
@@ -37,35 +38,14 @@ QString serverFolder()
     return rundir::join(QStringLiteral("panel/server"));
 }
 
-// The confirm-action table is process-wide and keeps its rows for good, while a controller lives
-// only as long as its window; the one row therefore acts on whichever controller is current.
-QPointer<LaunchSettingsController>& currentController()
-{
-    static QPointer<LaunchSettingsController> controller;
-    return controller;
-}
-
-void registerMemoryAction()
-{
-    static bool registered = false;
-    if (registered)
-        return;
-    registered = true;
-    boxes::addConfirmAction(8, boxes::MatchOn::Title, MemoryTitle, [](QWidget*) {
-        if (LaunchSettingsController* controller = currentController())
-            controller->applySuggestedMemory();
-    });
-}
-
 } // namespace
 
 LaunchSettingsController::LaunchSettingsController(QWidget* root, QObject* parent)
     : QObject(parent), m_root(root)
 {
-    m_coreList = controls::find<QListWidget>(m_root, QStringLiteral("列表框1"));
-    m_coreFrame = controls::find<QWidget>(m_root, QStringLiteral("外形框5"));
+    m_coreList = controls::require<QListWidget>(m_root, QStringLiteral("列表框1"));
+    m_coreFrame = controls::require<QWidget>(m_root, QStringLiteral("外形框5"));
     m_dropDown = button(u"超级按钮18");
-    Q_ASSERT(m_coreList && m_coreFrame && m_dropDown);
 
     m_autosaveTimer = new QTimer(this);
     m_autosaveTimer->setSingleShot(true);
@@ -73,17 +53,12 @@ LaunchSettingsController::LaunchSettingsController(QWidget* root, QObject* paren
     connect(m_autosaveTimer, &QTimer::timeout, this, &LaunchSettingsController::applyAutosaveRule);
 
     connectControls();
-    currentController() = this;
-    registerMemoryAction();
+    boxes::addConfirmAction(
+        8, boxes::MatchOn::Title, MemoryTitle, [this](QWidget*) { applySuggestedMemory(); }, this);
 }
 
 LaunchSettingsController::~LaunchSettingsController()
 {
-    // A QThread must not be destroyed while it runs; the lookup ends on its own within its limit.
-    for (QThread* worker : std::as_const(m_workers)) {
-        worker->wait();
-        delete worker;
-    }
     if (m_extraArgsWindow)
         m_extraArgsWindow->close();
 }
@@ -124,16 +99,12 @@ void LaunchSettingsController::connectControls()
 
 QLineEdit* LaunchSettingsController::edit(const char16_t* name) const
 {
-    auto* field = controls::find<QLineEdit>(m_root, QString::fromUtf16(name));
-    Q_ASSERT(field);
-    return field;
+    return controls::require<QLineEdit>(m_root, QString::fromUtf16(name));
 }
 
 FlatButton* LaunchSettingsController::button(const char16_t* name) const
 {
-    auto* flat = controls::find<FlatButton>(m_root, QString::fromUtf16(name));
-    Q_ASSERT(flat);
-    return flat;
+    return controls::require<FlatButton>(m_root, QString::fromUtf16(name));
 }
 
 QWidget* LaunchSettingsController::dialogParent() const
@@ -143,24 +114,19 @@ QWidget* LaunchSettingsController::dialogParent() const
 
 void LaunchSettingsController::lookUpJava(Lookup purpose, std::function<void(const JavaLookup&)> done)
 {
-    auto result = std::make_shared<JavaLookup>();
-    QThread* worker = QThread::create([result] {
-        result->java = discoverJava();
-        result->freeMb = sysinfo::freeMemoryMb();
-    });
-    worker->setObjectName(QStringLiteral("Java查找"));
-    m_workers.append(worker);
     m_pending.append(purpose);
-    // `finished` comes from the worker's thread; the connection queues it to this thread, after the
-    // worker has written the result.
-    connect(worker, &QThread::finished, this, [this, worker, purpose, result, done = std::move(done)] {
-        m_workers.removeOne(worker);
-        m_pending.removeOne(purpose);
-        worker->deleteLater();
-        if (m_root)
-            done(*result);
-    });
-    worker->start();
+    threads::runInBackground(
+        this,
+        [] {
+            JavaLookup found;
+            found.java = discoverJava();
+            found.freeMb = sysinfo::freeMemoryMb();
+            return found;
+        },
+        [this, purpose, done = std::move(done)](const JavaLookup& found) {
+            m_pending.removeOne(purpose);
+            done(found);
+        });
 }
 
 void LaunchSettingsController::askMemory()

@@ -12,7 +12,6 @@ class FlatButton;
 class QLineEdit;
 class QListWidget;
 class QListWidgetItem;
-class QThread;
 class QTimer;
 class QWidget;
 
@@ -21,15 +20,15 @@ class QWidget;
 // "默认" buttons, the extra-arguments window and the exported start file.
 //
 // Looking for Java may run `java -version`, which can take seconds on a cold or broken runtime, so
-// every lookup runs on a worker thread and its result comes back to the user-interface thread as a
-// queued call; the window keeps working meanwhile.
+// every lookup runs in the background and its result comes back to the user-interface thread; the
+// window keeps working meanwhile.
 class LaunchSettingsController : public QObject {
     Q_OBJECT
 
 public:
     // `root` is the main window or its page 2; every control is found below it by name.
     explicit LaunchSettingsController(QWidget* root, QObject* parent = nullptr);
-    // Waits for a Java lookup still under way (bounded by the lookup's own time limit).
+    // A Java lookup still under way finishes on its own; its result is dropped.
     ~LaunchSettingsController() override;
 
     // Refills 列表框1 with the jar files of panel/server and reloads 编辑框4 from the stored core,
@@ -41,7 +40,7 @@ public:
     ExtraArgsWindow* extraArgsWindow() const { return m_extraArgsWindow; }
 
     // True while a Java lookup started by a button or by the memory question runs.
-    bool isLookingUpJava() const { return !m_workers.isEmpty(); }
+    bool isLookingUpJava() const { return !m_pending.isEmpty(); }
 
     // The effect of "确定" on the ConfirmBox "分配内存计算提示": the memory box gets the suggestion,
     // computed again now.
@@ -82,7 +81,6 @@ private:
     FlatButton* m_dropDown = nullptr;
     QTimer* m_autosaveTimer = nullptr;
     QPointer<ExtraArgsWindow> m_extraArgsWindow;
-    QList<QThread*> m_workers;
     QList<Lookup> m_pending;
     bool m_applyingExtraArgsRule = false;
 };

@@ -20,7 +20,7 @@ FlatButton* action(QWidget* page, const QString& name, const QString& text, cons
 
 } // namespace
 
-void build(QWidget* page)
+Controls build(QWidget* page)
 {
     controls::label(page, QStringLiteral("java"), QStringLiteral("Java路径"), QRect(20, 16, 300, 22));
     controls::edit(page, QStringLiteral("编辑框3"), QString(), QRect(20, 40, 520, 30));
@@ -76,6 +76,18 @@ void build(QWidget* page)
     list->setGeometry(10, 46, 400, 126);
     coreFrame->hide();
     coreFrame->raise();
+
+    Controls c;
+    c.javaPath = controls::require<QLineEdit>(page, names::JavaPath);
+    c.core = controls::require<QLineEdit>(page, names::Core);
+    c.memory = controls::require<QLineEdit>(page, names::Memory);
+    c.autosave = controls::require<QLineEdit>(page, names::Autosave);
+    c.chatName = controls::require<QLineEdit>(page, names::ChatName);
+    c.extraArgs = controls::require<QLineEdit>(page, names::ExtraArgs);
+    c.crashRestart = controls::require<FlatButton>(page, names::CrashRestart);
+    c.save = controls::require<FlatButton>(page, names::Save);
+    c.resetServer = controls::require<FlatButton>(page, names::ResetServer);
+    return c;
 }
 
 } // namespace launchsettingspage

@@ -38,6 +38,10 @@ FrameBox* frame(QWidget* parent, const QString& name, const QRect& geometry);
 // The child of `root` with this objectName, of type T, or nullptr.
 template <typename T> T* find(QWidget* root, const QString& name);
 
+// The child that must exist: a missing control is a fault in how the window was put together, so it
+// ends the program at once with the name, in every build type.
+template <typename T> T* require(QWidget* root, const QString& name);
+
 } // namespace controls
 
 #include <QWidget>
@@ -50,4 +54,12 @@ template <typename T> T* controls::find(QWidget* root, const QString& name)
         if (auto* self = qobject_cast<T*>(root))
             return self;
     return root->findChild<T*>(name);
+}
+
+template <typename T> T* controls::require(QWidget* root, const QString& name)
+{
+    T* found = find<T>(root, name);
+    if (!found)
+        qFatal("control %s is missing or of the wrong kind", qPrintable(name));
+    return found;
 }
