@@ -20,7 +20,7 @@ final class Commands {
         "/say <message ...>",
         "/stop",
         "/xp <amount> <player>",
-        "/crash, /flood <count>, /echo <text> (demo server only)",
+        "/crash, /flood <count>, /echo <text>, /hang (demo server only)",
     };
 
     private final Console console;
@@ -98,6 +98,18 @@ final class Commands {
             case "echo":
                 console.line(rest);
                 break;
+            case "hang":
+                // A server that stops reading its console: nothing typed reaches it any more, so only
+                // a kill ends it.
+                console.info("No longer reading the console");
+                console.flush();
+                while (true) {
+                    try {
+                        Thread.sleep(Long.MAX_VALUE);
+                    } catch (InterruptedException e) {
+                        Thread.currentThread().interrupt();
+                    }
+                }
             default:
                 console.info("Unknown command. Type \"help\" for help.");
                 break;

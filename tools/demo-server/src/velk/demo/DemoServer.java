@@ -5,6 +5,7 @@ import java.net.InetAddress;
 import java.net.InetSocketAddress;
 import java.net.ServerSocket;
 import java.net.Socket;
+import java.nio.file.Files;
 import java.nio.file.Path;
 import java.nio.file.Paths;
 import java.util.Locale;
@@ -113,8 +114,20 @@ public final class DemoServer {
         console.info("Stopping server");
         console.info("Saving players");
         console.info("Saving worlds");
+        saveWorld();
         closeListener();
         return 0;
+    }
+
+    /** Leaves world/saved.txt behind, so that a clean end can be told from a kill. */
+    private void saveWorld() {
+        try {
+            Path world = Paths.get("world");
+            Files.createDirectories(world);
+            Files.writeString(world.resolve("saved.txt"), "saved\n");
+        } catch (IOException e) {
+            console.error("Couldn't save the world: " + e.getMessage());
+        }
     }
 
     /** Listens on the configured port so that the launcher's port check sees a running server. */
