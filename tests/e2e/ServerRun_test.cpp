@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
@@ -48,18 +50,15 @@ private:
         return false;
     }
 
-private slots:
-    void startCommandStopAndClose()
+    // A run directory as the demo set-up makes it: the machine's Java, the demo server as core.
+    static void prepareRunDirectory(const QString& dir, int port)
     {
         const JavaInfo java = discoverJava();
         QVERIFY2(!java.binFolder.isEmpty(), "a Java runtime is required");
-        QTemporaryDir root;
-        const QString dir = root.filePath(QStringLiteral("run"));
         QVERIFY(QDir().mkpath(dir + QStringLiteral("/download")));
         QVERIFY(QDir().mkpath(dir + QStringLiteral("/panel/server")));
         QVERIFY(QFile::copy(QStringLiteral(VELK_DEMO_SERVER_JAR),
                             dir + QStringLiteral("/panel/server/demo-server.jar")));
-        const int port = freePort();
         writeFile(
             dir + QStringLiteral("/panel/server/server.properties"),
             QStringLiteral("server-port=%1\r\nonline-mode=false\r\nmotd=demo\r\n").arg(port).toLatin1());
@@ -68,6 +67,37 @@ private slots:
                       QStringLiteral("[服务器数据]\r\nJava路径=%1java\r\n核心=demo-server.jar\r\n内存=256\r\n"
                                      "自动保存=3\r\n聊天名称=&f后台\r\n后置参数=\r\n")
                           .arg(java.binFolder)));
+    }
+
+private slots:
+    // A termination signal (log-out, a service stop) while the server runs: the server gets "stop"
+    // and saves its world before the launcher ends.
+    void terminationLetsTheServerSave()
+    {
+        QTemporaryDir root;
+        const QString dir = root.filePath(QStringLiteral("run"));
+        prepareRunDirectory(dir, freePort());
+        LauncherClient launcher;
+        QVERIFY2(launcher.start(dir), qPrintable(launcher.lastError()));
+        QCOMPARE(launcher.send(QStringLiteral("click 超级按钮3")).line, QStringLiteral("ok"));
+        QCOMPARE(launcher.send(QStringLiteral("click 超级按钮16")).line, QStringLiteral("ok"));
+        QString last;
+        QVERIFY2(
+            waitForText(launcher, QStringLiteral("超级编辑框2"), QStringLiteral("已开服，耗时 ["), &last),
+            qPrintable(last));
+        launcher.terminate();
+        QVERIFY(launcher.waitForExit(Timeout));
+        QCOMPARE(launcher.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(launcher.exitCode(), 0);
+        QVERIFY(QFileInfo::exists(dir + QStringLiteral("/panel/server/world/saved.txt")));
+    }
+
+    void startCommandStopAndClose()
+    {
+        QTemporaryDir root;
+        const QString dir = root.filePath(QStringLiteral("run"));
+        const int port = freePort();
+        prepareRunDirectory(dir, port);
 
         LauncherClient launcher;
         QVERIFY2(launcher.start(dir), qPrintable(launcher.lastError()));
