@@ -10,7 +10,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QTabWidget>
-#include <QThread>
+#include <QTimer>
 
 #include <cmath>
 
@@ -25,6 +25,9 @@ int easeStep(int x, int target)
 
 Navigation::Navigation(MainWindow* window) : QObject(window), m_window(window)
 {
+    m_slideTimer = new QTimer(this);
+    m_slideTimer->setInterval(SlideStepMs);
+    connect(m_slideTimer, &QTimer::timeout, this, &Navigation::slideStep);
     for (const nav::SectionRow& row : nav::sections()) {
         auto* button = controls::find<FlatButton>(window, row.buttonName);
         const QString number = row.number;
@@ -148,16 +151,28 @@ void Navigation::slideIn(bool vertical, int page)
     if (searchFrame)
         searchFrame->move(searchFrame->x(), height);
 
-    for (int step = 0; step < 22; ++step) {
-        if (vertical)
-            content->move(content->x(), easeStep(content->y(), 65));
-        else
-            content->move(easeStep(content->x(), 206), content->y());
-        location->move(location->x(), easeStep(location->y(), 546));
-        if (searchFrame)
-            searchFrame->move(searchFrame->x(), easeStep(searchFrame->y(), 506));
-        m_window->repaint();
-        QApplication::processEvents();
-        QThread::msleep(1);
-    }
+    // One position per timer tick, so the window keeps handling input and painting in between; a
+    // new slide replaces one still under way, starting from where the new page enters.
+    m_slide = {vertical, 0, searchFrame};
+    m_slideTimer->start();
+}
+
+void Navigation::slideStep()
+{
+    QWidget* content = m_window->contentPages();
+    QWidget* location = controls::find<QWidget>(m_window, QStringLiteral("目前位置"));
+    if (m_slide.vertical)
+        content->move(content->x(), easeStep(content->y(), 65));
+    else
+        content->move(easeStep(content->x(), 206), content->y());
+    location->move(location->x(), easeStep(location->y(), 546));
+    if (m_slide.searchFrame)
+        m_slide.searchFrame->move(m_slide.searchFrame->x(), easeStep(m_slide.searchFrame->y(), 506));
+    if (++m_slide.step >= SlideSteps)
+        m_slideTimer->stop();
+}
+
+bool Navigation::isSliding() const
+{
+    return m_slideTimer->isActive();
 }

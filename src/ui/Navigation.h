@@ -2,11 +2,13 @@
 
 #include <QHash>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include <functional>
 
 class MainWindow;
+class QTimer;
 class QWidget;
 
 // Moves between sections and pages: recolours the navigation buttons, moves the markers, sets the
@@ -29,14 +31,27 @@ public:
     // Start-up: the home state without animation (section "1", page 0, marker at 10).
     void showHomeState();
 
-    // The page-change animation: 22 steps of x := trunc(x - 0.2 (x - target)), no final snap.
+    // The page-change animation: 22 steps of x := trunc(x - 0.2 (x - target)), no final snap, one
+    // step per tick of a timer.
     void slideIn(bool vertical, int page);
+    bool isSliding() const;
+
+    static constexpr int SlideSteps = 22;
+    static constexpr int SlideStepMs = 6;
 
 private:
     void colourFirstLevel(const QString& number);
+    void slideStep();
     void showPage(int page, bool vertical);
 
     MainWindow* m_window;
     QString m_currentSection;
     QHash<int, std::function<void()>> m_pageActions;
+    struct Slide {
+        bool vertical = false;
+        int step = 0;
+        QPointer<QWidget> searchFrame;
+    };
+    Slide m_slide;
+    QTimer* m_slideTimer = nullptr;
 };

@@ -137,11 +137,13 @@ private slots:
         click(QStringLiteral("超级按钮3"));
         click(QStringLiteral("超级按钮5"));
         QCOMPARE(refreshes, 1);
+        QTRY_VERIFY(!m_launcher->navigation()->isSliding());
         QCOMPARE(content()->x(), 210); // 22 steps from 1050 stop short of 206
         content()->move(206, 65);
         control<QLabel>(QStringLiteral("目前位置"))->setText(QStringLiteral("marker"));
         click(QStringLiteral("超级按钮5"));
         QCOMPARE(refreshes, 2);
+        QVERIFY(!m_launcher->navigation()->isSliding());
         QCOMPARE(content()->x(), 206);
         QCOMPARE(caption(), QStringLiteral("marker"));
     }
@@ -150,10 +152,15 @@ private slots:
     {
         click(QStringLiteral("超级按钮64"));
         click(QStringLiteral("超级按钮3"));
+        // The slide runs on a timer: the window is free between its steps.
+        QVERIFY(m_launcher->navigation()->isSliding());
+        QCOMPARE(content()->x(), 1050);
+        QTRY_VERIFY(!m_launcher->navigation()->isSliding());
         QCOMPARE(content()->pos(), QPoint(210, 65));
         QCOMPARE(control(QStringLiteral("目前位置"))->y(), 546);
         // The home page slides up from the bottom.
         click(QStringLiteral("超级按钮1"));
+        QTRY_VERIFY(!m_launcher->navigation()->isSliding());
         QCOMPARE(content()->y(), 67);
         click(QStringLiteral("超级按钮64")); // easing off: immediate
         content()->move(206, 65);
