@@ -26,8 +26,7 @@
 // Nothing else starts a thread. The modal information box is the one nested event loop.
 namespace threads {
 
-template <typename Work, typename Done>
-void runInBackground(QObject* receiver, Work work, Done done)
+template <typename Work, typename Done> void runInBackground(QObject* receiver, Work work, Done done)
 {
     using Result = std::invoke_result_t<Work>;
     auto* watcher = new QFutureWatcher<Result>(receiver);

@@ -134,7 +134,8 @@ private slots:
         QVERIFY(launchAndWait());
         const qint64 pid = m_runtime->pid();
         m_runtime->forceStop();
-        QVERIFY(m_console.contains(QStringLiteral("服务器进程ID（%1）已终止，服务器强制关闭完成。").arg(pid)));
+        QVERIFY(
+            m_console.contains(QStringLiteral("服务器进程ID（%1）已终止，服务器强制关闭完成。").arg(pid)));
         QVERIFY(waitForEnd());
         QTest::qWait(600);
         QCOMPARE(restarts.size(), 0);

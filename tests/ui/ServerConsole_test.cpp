@@ -5,11 +5,11 @@
 #include "platform/ChildProcess.h"
 #include "platform/PortOwner.h"
 #include "platform/RunDirectory.h"
-#include "server/gui/ConsoleView.h"
 #include "server/JavaDiscovery.h"
 #include "server/ServerRuntime.h"
 #include "server/gui/ConsoleFeature.h"
 #include "server/gui/ConsolePresenter.h"
+#include "server/gui/ConsoleView.h"
 #include "ui/MainWindow.h"
 #include "ui/MessageBoxes.h"
 #include "ui/Theme.h"
@@ -115,9 +115,7 @@ private:
     bool waitForStarted()
     {
         return QTest::qWaitFor(
-            [this] {
-                return server()->isRunning() && console().contains(QStringLiteral("已开服，耗时 ["));
-            },
+            [this] { return server()->isRunning() && console().contains(QStringLiteral("已开服，耗时 [")); },
             StartTimeoutMs);
     }
     // The server has ended and its end has been handled (the stop mark is cleared then).
@@ -125,8 +123,7 @@ private:
     {
         return QTest::qWaitFor(
             [this] {
-                return !server()->isRunning() && stopReason().isEmpty() &&
-                       !server()->isLaunchGathering();
+                return !server()->isRunning() && stopReason().isEmpty() && !server()->isLaunchGathering();
             },
             StartTimeoutMs);
     }

@@ -16,7 +16,8 @@
 ConsoleLanguageFeature::ConsoleLanguageFeature(const FeatureContext& context)
     : m_home(context.home), m_dialogParent(&context.window), m_runtime(context.runtime)
 {
-    connect(m_home.chooseLanguage, &FlatButton::clicked, this, &ConsoleLanguageFeature::chooseConsoleLanguage);
+    connect(m_home.chooseLanguage, &FlatButton::clicked, this,
+            &ConsoleLanguageFeature::chooseConsoleLanguage);
 }
 
 void ConsoleLanguageFeature::choose(const QString& fileName)

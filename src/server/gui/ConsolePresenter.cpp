@@ -110,7 +110,8 @@ ConsolePresenter::ConsolePresenter(const consolepage::Controls& page, const Coun
             [](const QString& question) { boxes::askConfirm(question, PortQuestionTitle); });
     connect(&m_runtime, &ServerRuntime::crashRestarted, this, [this] {
         if (m_counters.crashRestarts)
-            m_counters.crashRestarts->setText(QString::number(m_counters.crashRestarts->text().toLongLong() + 1));
+            m_counters.crashRestarts->setText(
+                QString::number(m_counters.crashRestarts->text().toLongLong() + 1));
     });
 
     ServerRuntime* server = &m_runtime;

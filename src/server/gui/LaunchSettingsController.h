@@ -1,7 +1,7 @@
 #pragma once
 
-#include "server/gui/ExtraArgsWindow.h"
 #include "server/JavaDiscovery.h"
+#include "server/gui/ExtraArgsWindow.h"
 
 #include <QList>
 #include <QObject>

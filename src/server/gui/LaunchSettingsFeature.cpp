@@ -45,7 +45,8 @@ LaunchSettingsFeature::LaunchSettingsFeature(const FeatureContext& context)
     m_runtime.setLaunchInputs(this);
 
     connect(m_page.crashRestart, &FlatButton::clicked, this, [this] {
-        settings::writePreference(settings::CrashRestartKey, settings::onOff(m_page.crashRestart->isChecked()));
+        settings::writePreference(settings::CrashRestartKey,
+                                  settings::onOff(m_page.crashRestart->isChecked()));
     });
     connect(m_page.save, &FlatButton::clicked, this, &LaunchSettingsFeature::saveServerSettings);
     connect(m_page.resetServer, &FlatButton::clicked, this, &LaunchSettingsFeature::openResetQuestion);
@@ -79,8 +80,8 @@ bool LaunchSettingsFeature::crashRestartEnabled() const
 
 void LaunchSettingsFeature::saveServerSettings()
 {
-    if (m_page.autosave->text().isEmpty() || m_page.javaPath->text().isEmpty() || m_page.core->text().isEmpty() ||
-        m_page.memory->text().isEmpty()) {
+    if (m_page.autosave->text().isEmpty() || m_page.javaPath->text().isEmpty() ||
+        m_page.core->text().isEmpty() || m_page.memory->text().isEmpty()) {
         boxes::showInfoBox(QStringLiteral("数据不能为空"), QStringLiteral("数据提示"), boxes::Error);
         return;
     }
