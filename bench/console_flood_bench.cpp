@@ -78,9 +78,9 @@ qint64 baselineMs(const QString& java, const QString& jar, int lines)
     writeFile(dir.filePath(QStringLiteral("eula.txt")), "eula=true\n");
     writeFile(dir.filePath(QStringLiteral("server.properties")),
               "server-port=" + QByteArray::number(freePort()) + "\nonline-mode=false\n");
-    auto child = ChildProcess::spawn(java, {QStringLiteral("-Xmx256M"), QStringLiteral("-jar"),
-                                            QStringLiteral("demo-server.jar")},
-                                     dir.path());
+    auto child = ChildProcess::spawn(
+        java, {QStringLiteral("-Xmx256M"), QStringLiteral("-jar"), QStringLiteral("demo-server.jar")},
+        dir.path());
     if (!child || !readUntil(*child, "Done ("))
         return -1;
     QElapsedTimer clock;
@@ -124,9 +124,10 @@ LauncherRun launcherRun(const QString& javaBin, const QString& jar, int lines)
     writeFile(dir + QStringLiteral("/panel/server/server.properties"),
               QStringLiteral("server-port=%1\r\nonline-mode=false\r\n").arg(freePort()).toLatin1());
     writeFile(dir + QStringLiteral("/panel/server.ini"),
-              codepage::toGbk(QStringLiteral("[服务器数据]\r\nJava路径=%1java\r\n核心=demo-server.jar\r\n内存=256\r\n"
-                                             "自动保存=3\r\n聊天名称=&f后台\r\n后置参数=\r\n")
-                                  .arg(javaBin)));
+              codepage::toGbk(
+                  QStringLiteral("[服务器数据]\r\nJava路径=%1java\r\n核心=demo-server.jar\r\n内存=256\r\n"
+                                 "自动保存=3\r\n聊天名称=&f后台\r\n后置参数=\r\n")
+                      .arg(javaBin)));
 
     LauncherRun run;
     LauncherClient launcher;

@@ -11,8 +11,8 @@ namespace consolelang {
 
 inline const QString DefaultLanguageFileName = QStringLiteral("zh-cn.lang");
 
-// A language file is about a kilobyte; anything far larger is not one, and reading it before
-// every console chunk would stall the console, so it reads as unreadable.
+// A language file is about a kilobyte; anything far larger is not one, and reading it again
+// whenever it changes would stall the console, so it reads as unreadable.
 inline constexpr qint64 MaxLanguageFileBytes = 4 * 1024 * 1024;
 
 struct LanguageHeader {
@@ -47,8 +47,8 @@ QString findTranslation(const QString& fileName, const QString& phrase);
 // unreadable or larger than MaxLanguageFileBytes.
 QString readLanguageFileText(const QString& fileName);
 
-// The chosen file's name (without folder), shared by the user-interface thread that sets it and
-// the console reader that reads it before every chunk.
+// The chosen file's name (without folder), kept for the housekeeping step and the launch checks.
+// The console processor does not read it: it is handed the name whenever the choice changes.
 QString currentLanguageName();
 void setCurrentLanguageName(const QString& fileName);
 

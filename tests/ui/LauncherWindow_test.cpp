@@ -1,10 +1,10 @@
 #include "app/gui/LauncherController.h"
-#include "settings/Settings.h"
 #include "platform/CodePage.h"
 #include "platform/IniFile.h"
 #include "platform/RunDirectory.h"
-#include "server/gui/ConsoleView.h"
 #include "server/ServerState.h"
+#include "server/gui/ConsoleView.h"
+#include "settings/Settings.h"
 #include "ui/MainWindow.h"
 #include "ui/MessageBoxes.h"
 #include "ui/Navigation.h"
@@ -71,8 +71,9 @@ private slots:
         QCOMPARE(control(QStringLiteral("图片框4"))->y(), 10);
         QVERIFY(!control(QStringLiteral("图片框61"))->isVisible());
         QCOMPARE(caption(), QStringLiteral("目前位置 * [ 主页信息 ]"));
-        QVERIFY(ConsoleView::instance()->toPlainText().startsWith(
-            QStringLiteral("欢迎使用 Velk Manager 开服器 | ")));
+        QVERIFY(control<ConsoleView>(QStringLiteral("超级编辑框2"))
+                    ->toPlainText()
+                    .startsWith(QStringLiteral("欢迎使用 Velk Manager 开服器 | ")));
         QCOMPARE(content()->count(), MainWindow::PageCount);
         QCOMPARE(content()->tabText(9), QStringLiteral("下载管理"));
         // A fresh installation starts with every preference off.

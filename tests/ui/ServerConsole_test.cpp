@@ -5,10 +5,10 @@
 #include "platform/ChildProcess.h"
 #include "platform/PortOwner.h"
 #include "platform/RunDirectory.h"
-#include "server/gui/ConsoleView.h"
 #include "server/JavaDiscovery.h"
-#include "server/gui/ServerController.h"
 #include "server/ServerState.h"
+#include "server/gui/ConsoleView.h"
+#include "server/gui/ServerController.h"
 #include "ui/MainWindow.h"
 #include "ui/MessageBoxes.h"
 #include "ui/Theme.h"
@@ -70,7 +70,8 @@ private:
         return widget;
     }
     ServerController* server() { return m_launcher->serverController(); }
-    QString console() { return ConsoleView::instance()->toPlainText(); }
+    ConsoleView* view() { return control<ConsoleView>(QStringLiteral("超级编辑框2")); }
+    QString console() { return view()->toPlainText(); }
     QString labelText(const QString& name) { return control<QLabel>(name)->text(); }
     void click(const QString& name) { control<FlatButton>(name)->click(); }
     void setField(const QString& name, const QString& text) { control<QLineEdit>(name)->setText(text); }
@@ -86,7 +87,7 @@ private:
     // The colour of the first run that holds `text`.
     QColor colourOf(const QString& text)
     {
-        QTextCursor found = ConsoleView::instance()->document()->find(text);
+        QTextCursor found = view()->document()->find(text);
         if (found.isNull())
             return {};
         return found.charFormat().foreground().color();
@@ -159,7 +160,6 @@ private slots:
         m_launcher.reset();
         serverstate::setServerState(QString());
         serverstate::setStopReason(QString());
-        serverstate::startupDone().store(false);
         consolelang::setCurrentLanguageName(QString());
         m_dir.reset();
     }
@@ -544,15 +544,15 @@ private slots:
         QCOMPARE(box->text(), QString());
 
         // The console never keeps the focus; the editor's text box gets it when there is one.
-        auto* view = ConsoleView::instance();
-        view->setFocus();
-        QTRY_VERIFY(!view->hasFocus());
+        ConsoleView* console = view();
+        console->setFocus();
+        QTRY_VERIFY(!console->hasFocus());
         QCOMPARE(box->text(), placeholder);
         QCOMPARE(frame->lineColor(), QColor(236, 236, 236));
         auto* editor = new QLineEdit(window);
         editor->setObjectName(QStringLiteral("编辑框7"));
         editor->show();
-        view->setFocus();
+        console->setFocus();
         QTRY_VERIFY(editor->hasFocus());
     }
 
@@ -579,8 +579,14 @@ private slots:
         qInfo("largest gap between 20 ms beats during the flood: %lld ms", largestGap);
         QVERIFY(
             console().contains(QStringLiteral("] 由于控制台信息量超过 200000 长度，系统已经自动帮你清理了")));
-        QVERIFY(ConsoleView::instance()->gbkLength() <= ConsoleByteLimit);
-        QVERIFY2(largestGap < 3000, qPrintable(QString::number(largestGap)));
+        QVERIFY(view()->gbkLength() <= ConsoleByteLimit);
+        // Measured at about 30 ms; a sanitizer build runs several times slower.
+#if defined(__SANITIZE_THREAD__) || defined(__SANITIZE_ADDRESS__)
+        constexpr qint64 GapBoundMs = 1000;
+#else
+        constexpr qint64 GapBoundMs = 250;
+#endif
+        QVERIFY2(largestGap < GapBoundMs, qPrintable(QString::number(largestGap)));
         // Still talking after the flood.
         type(QStringLiteral("echo after-the-flood"));
         QTRY_VERIFY_WITH_TIMEOUT(console().contains(QStringLiteral("after-the-flood")), 10000);

@@ -1,16 +1,16 @@
 #include "app/gui/LauncherController.h"
 
-#include "settings/Settings.h"
 #include "app/Workspace.h"
 #include "console/gui/ConsoleLanguageController.h"
 #include "platform/RunDirectory.h"
 #include "players/gui/PlayersPage.h"
+#include "server/ServerState.h"
 #include "server/gui/ConsolePage.h"
 #include "server/gui/ConsoleView.h"
 #include "server/gui/LaunchSettingsController.h"
 #include "server/gui/LaunchSettingsPage.h"
 #include "server/gui/ServerController.h"
-#include "server/ServerState.h"
+#include "settings/Settings.h"
 #include "ui/HomePage.h"
 #include "ui/MainWindow.h"
 #include "ui/MessageBoxes.h"
@@ -60,6 +60,8 @@ LauncherController::LauncherController()
     m_navigation = new Navigation(m_window);
     m_server = new ServerController(m_window);
     m_language = new ConsoleLanguageController(m_window);
+    connect(m_language, &ConsoleLanguageController::languageChosen, m_server,
+            &ServerController::setConsoleLanguage);
     addHousekeepingStep([language = QPointer(m_language)] {
         if (language)
             language->housekeepingStep();
@@ -109,9 +111,10 @@ void LauncherController::start()
     m_language->loadAtStartup();
     theme::connectThemeControls(m_window, [this] { return m_navigation->currentSection(); });
 
-    appendConsoleLine(consolecolor::Ordinary,
-                      QStringLiteral("欢迎使用 Velk Manager 开服器 | 有问题欢迎加入开服器交流群一起讨论 | "
-                                     "开服器目前只支持PE服使用 Nukkit 核心\r\n"));
+    controls::find<ConsoleView>(m_window, QStringLiteral("超级编辑框2"))
+        ->appendLines({{consolecolor::Ordinary,
+                        QStringLiteral("欢迎使用 Velk Manager 开服器 | 有问题欢迎加入开服器交流群一起讨论 | "
+                                       "开服器目前只支持PE服使用 Nukkit 核心\r\n")}});
     m_statusTimer->start();
     m_server->start();
 }

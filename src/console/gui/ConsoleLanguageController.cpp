@@ -1,8 +1,8 @@
 #include "console/gui/ConsoleLanguageController.h"
 
-#include "settings/Settings.h"
 #include "console/ConsoleLanguage.h"
 #include "platform/RunDirectory.h"
+#include "settings/Settings.h"
 #include "ui/FileDialogs.h"
 #include "ui/widgets/Controls.h"
 #include "ui/widgets/FlatButton.h"
@@ -19,11 +19,15 @@ void ConsoleLanguageController::loadAtStartup()
 {
     consolelang::setCurrentLanguageName(settings::readPreference(settings::ConsoleLanguageKey));
     showHeader(consolelang::readHeader(consolelang::currentLanguageName()));
+    emit languageChosen(consolelang::currentLanguageName());
 }
 
 void ConsoleLanguageController::housekeepingStep()
 {
+    const QString before = consolelang::currentLanguageName();
     showHeader(consolelang::runLanguageHousekeeping());
+    if (consolelang::currentLanguageName() != before)
+        emit languageChosen(consolelang::currentLanguageName());
 }
 
 void ConsoleLanguageController::chooseConsoleLanguage()
@@ -40,6 +44,7 @@ void ConsoleLanguageController::chooseConsoleLanguage()
         return;
     consolelang::setCurrentLanguageName(name);
     settings::writePreference(settings::ConsoleLanguageKey, name);
+    emit languageChosen(name);
     showHeader(consolelang::readHeader(name));
 }
 

@@ -26,6 +26,10 @@ public:
     // The click on 选择语言文件.
     void chooseConsoleLanguage();
 
+signals:
+    // The chosen file's name has been set (start-up) or has changed.
+    void languageChosen(const QString& fileName);
+
 private:
     void showHeader(const consolelang::LanguageHeader& header);
 

@@ -6,10 +6,10 @@
 #include "platform/ChildProcess.h"
 #include "platform/PortOwner.h"
 #include "platform/RunDirectory.h"
-#include "server/gui/ConsoleView.h"
 #include "server/LaunchChecks.h"
 #include "server/ServerProcess.h"
 #include "server/ServerState.h"
+#include "server/gui/ConsoleView.h"
 #include "ui/MessageBoxes.h"
 #include "ui/Theme.h"
 #include "ui/widgets/Controls.h"
@@ -124,8 +124,7 @@ QPixmap drawStatusPicture(ServerController::Status status)
 } // namespace
 
 ServerController::ServerController(QWidget* window)
-    : QObject(window), m_window(window),
-      m_processor(std::make_unique<ConsoleProcessor>(serverstate::startupDone())),
+    : QObject(window), m_window(window), m_processor(std::make_unique<ConsoleProcessor>()),
       m_process(std::make_unique<ServerProcess>())
 {
     m_console = controls::find<ConsoleView>(window, QStringLiteral("超级编辑框2"));
@@ -158,8 +157,9 @@ ServerController::ServerController(QWidget* window)
 
     // Runs on the reader thread, one chunk at a time; the console takes the runs in order.
     ConsoleProcessor* processor = m_processor.get();
-    m_process->setChunkHandler(
-        [processor](const QString& chunk) { appendConsoleLines(processor->process(chunk)); });
+    m_process->setChunkProcessor([processor](const QString& chunk) { return processor->process(chunk); });
+    if (m_console)
+        connect(m_process.get(), &ServerProcess::linesReady, m_console, &ConsoleView::appendLines);
     connect(m_process.get(), &ServerProcess::finished, this, &ServerController::onProcessFinished);
 
     currentController() = this;
@@ -173,6 +173,17 @@ ServerController::~ServerController()
         m_gatherThread.join();
     // The process goes first: its reader uses the processor until it has been joined.
     m_process.reset();
+}
+
+void ServerController::setConsoleLanguage(const QString& fileName)
+{
+    m_processor->setLanguageName(fileName);
+}
+
+void ServerController::appendConsoleLines(const ConsoleLines& lines)
+{
+    if (m_console)
+        m_console->appendLines(lines);
 }
 
 ServerController* ServerController::instance()
@@ -304,7 +315,7 @@ void ServerController::continueLaunch(const QString& portText, const Gathered& g
     // The ready line is shown before the process exists, so the server's first output always
     // follows it; a failed start adds its reason right after it.
     writeEula();
-    serverstate::startupDone().store(false);
+    m_processor->resetStartupDone();
     const ServerProcess::StartResult result =
         m_process->start(plan.program, plan.arguments, plan.workingDirectory,
                          ServerProcess::argumentsAskForGbk(plan.arguments));
@@ -342,7 +353,7 @@ void ServerController::onProcessFinished(qint64 pid, int /*status*/)
     if (pid != m_process->pid())
         return;
     m_exitHandled = true;
-    serverstate::startupDone().store(false);
+    m_processor->resetStartupDone();
     const auto* crashRestart = controls::find<FlatButton>(m_window, QStringLiteral("超级按钮76"));
     const bool restart =
         serverstate::stopReason() != serverstate::ManualStop && crashRestart && crashRestart->isChecked();
@@ -463,7 +474,7 @@ void ServerController::refreshServerStatus()
         m_autosaveTimer->start(period);
     if (!m_uptimeTimer->isActive())
         m_uptimeTimer->start(UptimePeriodMs);
-    setStatusPicture(serverstate::startupDone().load() ? Status::Started : Status::Starting);
+    setStatusPicture(m_processor->startupDone() ? Status::Started : Status::Starting);
 }
 
 void ServerController::countUptime()

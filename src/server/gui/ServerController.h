@@ -1,5 +1,6 @@
 #pragma once
 
+#include "console/ConsoleLine.h"
 #include "server/JavaDiscovery.h"
 
 #include <QList>
@@ -57,6 +58,9 @@ public:
     void portQuestionOk();
     void portQuestionCancel();
 
+    // The console language file the server's output is translated with, from the next chunk on.
+    void setConsoleLanguage(const QString& fileName);
+
     // The only way a console command reaches the server; "\r\n" is added. Lost when none runs.
     void sendConsoleCommand(const QString& text);
     bool isServerRunning() const;
@@ -92,6 +96,7 @@ private:
         qint64 portOwner = 0;
     };
 
+    void appendConsoleLines(const ConsoleLines& lines);
     void continueLaunch(const QString& portText, const Gathered& gathered);
     Q_INVOKABLE void finishGathering();
     void onProcessFinished(qint64 pid, int status);
