@@ -30,7 +30,7 @@ namespace {
 constexpr int TimeoutMs = 300000;
 // How often the console's text is fetched to see whether the flood has been shown; fetching it is
 // itself work for the launcher, so not at every ping.
-constexpr int DoneCheckMs = 100;
+constexpr int DoneCheckMs = 50;
 
 int freePort()
 {

@@ -5,11 +5,12 @@
 #include "server/ConsoleChunker.h"
 
 #include <QMutexLocker>
-#include <QWaitCondition>
 
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
 #include <deque>
+#include <mutex>
 #include <pthread.h>
 #include <system_error>
 #include <thread>
@@ -43,8 +44,10 @@ struct ServerProcess::Run {
     std::function<ConsoleLines(const QString&)> processor;
     std::atomic<bool> abandoned{false}; // endRun() waits for the threads: the reader must not wait
 
-    QMutex commandMutex; // guards commands and stopWriter's hand-over
-    QWaitCondition commandQueued;
+    // Standard rather than Qt primitives: the thread sanitizer sees a std::condition_variable
+    // release its mutex while waiting, not a QWaitCondition.
+    std::mutex commandMutex; // guards commands and stopWriter's hand-over
+    std::condition_variable commandQueued;
     std::deque<QByteArray> commands;
     std::atomic<bool> stopWriter{false};
     std::atomic<bool> inputClosed{false};
@@ -56,10 +59,10 @@ struct ServerProcess::Run {
     void endWriter()
     {
         {
-            QMutexLocker lock(&commandMutex);
+            std::lock_guard lock(commandMutex);
             stopWriter.store(true);
-            commandQueued.wakeAll();
         }
+        commandQueued.notify_all();
         if (writer.joinable())
             writer.join();
     }
@@ -154,10 +157,10 @@ void ServerProcess::endRun()
     }
     {
         // A reader that waits for this thread to take its backlog would never be joined.
-        QMutexLocker lock(&m_deliveryMutex);
+        std::lock_guard lock(m_deliveryMutex);
         m_run->abandoned.store(true);
-        m_linesTaken.wakeAll();
     }
+    m_linesTaken.notify_all();
     // Only this thread replaces m_run, so it can be used without the lock while waiting; the
     // watcher needs the lock to finish.
     if (m_run->watcher.joinable())
@@ -183,11 +186,13 @@ bool ServerProcess::sendCommand(const QString& text)
     Run* run = m_run.get();
     if (run->inputClosed.load() || run->child->inputClosed())
         return false;
-    QMutexLocker queueLock(&run->commandMutex);
-    if (run->stopWriter.load() || run->commands.size() >= size_t(MaxQueuedCommands))
-        return false;
-    run->commands.push_back(bytes);
-    run->commandQueued.wakeOne();
+    {
+        std::lock_guard queueLock(run->commandMutex);
+        if (run->stopWriter.load() || run->commands.size() >= size_t(MaxQueuedCommands))
+            return false;
+        run->commands.push_back(bytes);
+    }
+    run->commandQueued.notify_one();
     return true;
 }
 
@@ -211,7 +216,7 @@ void ServerProcess::handOn(ConsoleLines&& lines)
     qsizetype chars = 0;
     for (const ConsoleLine& line : lines)
         chars += line.text.size();
-    QMutexLocker lock(&m_deliveryMutex);
+    std::lock_guard lock(m_deliveryMutex);
     if (m_pendingLines.isEmpty())
         m_pendingLines = std::move(lines);
     else
@@ -227,12 +232,12 @@ void ServerProcess::deliverLines()
 {
     ConsoleLines lines;
     {
-        QMutexLocker lock(&m_deliveryMutex);
+        std::lock_guard lock(m_deliveryMutex);
         lines.swap(m_pendingLines);
         m_pendingChars = 0;
         m_linesAnnounced = false;
-        m_linesTaken.wakeAll();
     }
+    m_linesTaken.notify_all();
     if (!lines.isEmpty())
         emit linesReady(lines);
 }
@@ -243,7 +248,7 @@ void ServerProcess::deliverExits()
     deliverLines();
     QList<Exit> exits;
     {
-        QMutexLocker lock(&m_deliveryMutex);
+        std::lock_guard lock(m_deliveryMutex);
         exits.swap(m_pendingExits);
     }
     for (const Exit& exit : exits)
@@ -275,9 +280,8 @@ void ServerProcess::readOutput(Run* run)
                 lines.append({consolecolor::Ordinary, chunk});
         }
         handOn(std::move(lines));
-        QMutexLocker lock(&m_deliveryMutex);
-        while (m_pendingChars > MaxPendingChars && !run->abandoned.load())
-            m_linesTaken.wait(&m_deliveryMutex);
+        std::unique_lock lock(m_deliveryMutex);
+        m_linesTaken.wait(lock, [&] { return m_pendingChars <= MaxPendingChars || run->abandoned.load(); });
     };
 
     for (;;) {
@@ -316,9 +320,8 @@ void ServerProcess::writeInput(Run* run)
     for (;;) {
         QByteArray command;
         {
-            QMutexLocker lock(&run->commandMutex);
-            while (run->commands.empty() && !run->stopWriter.load())
-                run->commandQueued.wait(&run->commandMutex);
+            std::unique_lock lock(run->commandMutex);
+            run->commandQueued.wait(lock, [run] { return !run->commands.empty() || run->stopWriter.load(); });
             if (run->stopWriter.load())
                 return;
             command = std::move(run->commands.front());
@@ -333,7 +336,7 @@ void ServerProcess::writeInput(Run* run)
                 break;
             if (status == ChildProcess::WriteStatus::Closed) {
                 run->inputClosed.store(true);
-                QMutexLocker lock(&run->commandMutex);
+                std::lock_guard lock(run->commandMutex);
                 run->commands.clear();
                 break;
             }
@@ -359,7 +362,7 @@ void ServerProcess::watchExit(Run* run)
     child->wakeReader();
     run->reader.join();
     {
-        QMutexLocker lock(&m_deliveryMutex);
+        std::lock_guard lock(m_deliveryMutex);
         m_pendingExits.append({child->pid(), status});
     }
     emit exitPending(QPrivateSignal());

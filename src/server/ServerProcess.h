@@ -7,11 +7,12 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
-#include <QWaitCondition>
 
 #include <atomic>
+#include <condition_variable>
 #include <functional>
 #include <memory>
+#include <mutex>
 
 class ChildProcess;
 
@@ -113,8 +114,8 @@ private:
     std::function<ConsoleLines(const QString&)> m_processor;
 
     // Hand-over to the owner's thread.
-    QMutex m_deliveryMutex;
-    QWaitCondition m_linesTaken;
+    std::mutex m_deliveryMutex;
+    std::condition_variable m_linesTaken;
     ConsoleLines m_pendingLines;
     qsizetype m_pendingChars = 0;
     bool m_linesAnnounced = false;

@@ -13,12 +13,12 @@
 namespace {
 
 // One pass of insertion stops after this long; laying out is the costly part.
-constexpr int SliceMs = 12;
+constexpr int SliceMs = 8;
 // While a batch came this recently, the server is still flooding: what is inserted now will most
 // likely be cleared again before anyone reads it, so the passes are spaced out and the processor
 // time goes to the server and the reader. Once the flood stops, the passes follow one another.
 constexpr int FloodingMs = 50;
-constexpr int FloodPassIntervalMs = 100;
+constexpr int FloodPassIntervalMs = 40;
 
 } // namespace
 
@@ -92,8 +92,13 @@ void ConsoleView::setSizeLimit(qsizetype bytes)
 void ConsoleView::insertWaiting()
 {
     if (m_clearFirst) {
+        // Dropping a full document's layout is a pass of its own.
         m_clearFirst = false;
         QTextEdit::clear();
+        if (m_waitingFrom < m_waiting.size()) {
+            m_nextSlice->start(0);
+            return;
+        }
     }
     if (m_waitingFrom >= m_waiting.size()) {
         m_waiting.clear();
@@ -107,7 +112,7 @@ void ConsoleView::insertWaiting()
     // The document lays out what changed at the end of each edit block: a block of a few thousand
     // characters is the step at which the time is checked. Runs of one colour in a row go in as
     // one insertion.
-    constexpr qsizetype BlockChars = 4096;
+    constexpr qsizetype BlockChars = 2048;
     QString text;
     QString converted;
     while (m_waitingFrom < m_waiting.size() && clock.elapsed() < SliceMs) {
