@@ -1,15 +1,13 @@
 #include "console/ConsoleLanguage.h"
 
-#include "settings/Settings.h"
 #include "platform/AtomicFile.h"
 #include "platform/CodePage.h"
 #include "platform/IniFile.h"
 #include "platform/RunDirectory.h"
+#include "settings/Settings.h"
 
 #include <QDir>
 #include <QFile>
-#include <QMutex>
-#include <QMutexLocker>
 
 namespace consolelang {
 namespace {
@@ -19,9 +17,6 @@ const QString HeaderSection = QStringLiteral("lang");
 const QString OpenListTag = QStringLiteral("<velk>");
 const QString CloseListTag = QStringLiteral("</velk>");
 const QChar FullWidthBlank = QChar(0x3000);
-
-QMutex nameMutex;
-QString chosenName;
 
 bool isBlank(QChar c)
 {
@@ -166,30 +161,18 @@ QString findTranslation(const QString& fileName, const QString& phrase)
     return translationIn(readLanguageFileText(fileName), phrase);
 }
 
-QString currentLanguageName()
+LanguageHeader runLanguageHousekeeping(QString& chosen)
 {
-    QMutexLocker locker(&nameMutex);
-    return chosenName;
-}
-
-void setCurrentLanguageName(const QString& fileName)
-{
-    QMutexLocker locker(&nameMutex);
-    chosenName = fileName;
-}
-
-LanguageHeader runLanguageHousekeeping()
-{
-    if (currentLanguageName().isEmpty()) {
+    if (chosen.isEmpty()) {
         // The choice is made only once the file is really there; otherwise the next tick tries
         // again instead of leaving a chosen name that points at nothing.
         QDir().mkpath(rundir::join(LanguageFolder));
         if (writeFileAtomically(languageFilePath(DefaultLanguageFileName), defaultLanguageFileBytes())) {
-            setCurrentLanguageName(DefaultLanguageFileName);
+            chosen = DefaultLanguageFileName;
             settings::writePreference(settings::ConsoleLanguageKey, DefaultLanguageFileName);
         }
     }
-    return readHeader(currentLanguageName());
+    return readHeader(chosen);
 }
 
 } // namespace consolelang

@@ -11,8 +11,8 @@ namespace consolelang {
 
 inline const QString DefaultLanguageFileName = QStringLiteral("zh-cn.lang");
 
-// A language file is about a kilobyte; anything far larger is not one, and reading it before
-// every console chunk would stall the console, so it reads as unreadable.
+// A language file is about a kilobyte; anything far larger is not one, and reading it again
+// whenever it changes would stall the console, so it reads as unreadable.
 inline constexpr qint64 MaxLanguageFileBytes = 4 * 1024 * 1024;
 
 struct LanguageHeader {
@@ -47,13 +47,9 @@ QString findTranslation(const QString& fileName, const QString& phrase);
 // unreadable or larger than MaxLanguageFileBytes.
 QString readLanguageFileText(const QString& fileName);
 
-// The chosen file's name (without folder), shared by the user-interface thread that sets it and
-// the console reader that reads it before every chunk.
-QString currentLanguageName();
-void setCurrentLanguageName(const QString& fileName);
-
-// The once-a-second step: with no file chosen, writes the default file, chooses it and stores the
-// choice in the preferences. Returns the chosen file's header for the home page labels.
-LanguageHeader runLanguageHousekeeping();
+// The once-a-second step for the chosen file's name `chosen` (without folder; empty when none is
+// chosen): with none chosen, writes the default file, chooses it and stores the choice in the
+// preferences. Returns the chosen file's header for the home page labels.
+LanguageHeader runLanguageHousekeeping(QString& chosen);
 
 } // namespace consolelang

@@ -1,9 +1,10 @@
 #include "console/ConsoleProcessor.h"
 
-#include "console/ConsoleLanguage.h"
 #include "platform/CodePage.h"
 
+#include <QMutexLocker>
 #include <QStringList>
+#include <QStringMatcher>
 
 namespace {
 
@@ -56,17 +57,54 @@ const LevelWord LevelWords[] = {
     {QStringLiteral("错误"), consolecolor::Problem},
 };
 
+// The longer form first: a vanilla server prints `For help, type "help" or "?"`.
+const QString CompletionHelpTexts[] = {
+    QStringLiteral("s)! For help, type \"help\" or \"?\""),
+    QStringLiteral("s)! For help, type \"help\""),
+};
+
 const QString MissingLibraryTrigger =
     QStringLiteral("We appear to be missing one or more essential library files.");
 const QString MissingLibraryFollowUp =
     QStringLiteral("You will need to add them to your server before FML and Forge will run successfully.");
 
+// Case folding as a case-insensitive match does it: the ASCII letters by hand (almost every
+// character of a server's output), the rest by Qt, for the few that fold to an ASCII letter
+// (U+212A KELVIN SIGN folds to "k").
+QString caseFolded(const QString& text)
+{
+    QString folded(text.size(), Qt::Uninitialized);
+    const QChar* in = text.constData();
+    QChar* out = folded.data();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = in[i].unicode();
+        if (c < 0x80)
+            out[i] = QChar(c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c);
+        else
+            out[i] = in[i].toCaseFolded();
+    }
+    return folded;
+}
+
 bool shouldDrop(const QString& chunk)
 {
-    for (const QString& notice : OfflineNotices) {
-        if (chunk.contains(notice, Qt::CaseInsensitive))
+    // Matchers built once: the reader tests every chunk of a flood against them. Folding the chunk
+    // once and matching exactly is much cheaper than four case-insensitive searches.
+    static const QList<QStringMatcher> notices = [] {
+        QList<QStringMatcher> matchers;
+        for (const QString& notice : OfflineNotices)
+            matchers.append(QStringMatcher(caseFolded(notice)));
+        return matchers;
+    }();
+    const QString folded = caseFolded(chunk);
+    for (const QStringMatcher& notice : notices) {
+        if (notice.indexIn(folded) >= 0)
             return true;
     }
+    // Both forms of the trace start with its first line; most chunks lack it.
+    static const QString traceStart = ModLoaderTrace.left(ModLoaderTrace.indexOf(QLatin1Char('\r')));
+    if (!chunk.contains(traceStart))
+        return false;
     if (chunk.contains(ModLoaderTrace))
         return true;
     // A server on this system ends its lines with "\n" alone.
@@ -125,21 +163,33 @@ QString replaceAll(const QString& text, const QString& search, const QString& re
     return result;
 }
 
+void ConsoleProcessor::setLanguageName(const QString& fileName)
+{
+    QMutexLocker lock(&m_nameMutex);
+    m_chosenName = fileName;
+    m_nameChanged.store(true);
+}
 
 ConsoleLines ConsoleProcessor::process(const QString& chunk)
 {
     if (chunk.isEmpty() || shouldDrop(chunk))
         return {};
 
+    if (m_nameChanged.exchange(false)) {
+        QMutexLocker lock(&m_nameMutex);
+        m_languageName = m_chosenName;
+    }
+
     QString text = chunk;
     if (!m_startupDone.load() &&
         (text.contains(QStringLiteral("Done")) || text.contains(QStringLiteral("启动完成")))) {
         m_startupDone.store(true);
         // "[12:00:00 INFO]: Done (3.2s)! For help, type "help"" becomes
-        // "[12:00:00 信息] 已开服，耗时 [3.2s] 输入“help”或“?” 查看帮助".
+        // "[12:00:00 信息] 已开服，耗时 [3.2s] 输入“help”或“?” 查看帮助". A vanilla server adds
+        // ` or "?"`, which the Chinese text already says; left alone it would dangle behind it.
         text = replaceAll(text, QStringLiteral("Done ("), QStringLiteral("已开服，耗时 ["));
-        text = replaceAll(text, QStringLiteral("s)! For help, type \"help\""),
-                          QStringLiteral("s] 输入“help”或“?” 查看帮助"));
+        for (const QString& help : CompletionHelpTexts)
+            text = replaceAll(text, help, QStringLiteral("s] 输入“help”或“?” 查看帮助"));
     }
 
     for (const Rewrite& marker : LevelMarkers)
@@ -159,26 +209,12 @@ ConsoleLines ConsoleProcessor::process(const QString& chunk)
         }
     }
 
-    QString languageName;
-    {
-        QMutexLocker locker(&m_languageMutex);
-        languageName = m_languageName;
-    }
-    const LanguageFileCache::Content& language = m_languageFile.load(languageName);
-    for (const QString& phrase : language.phrases) {
-        if (!text.contains(phrase))
-            continue;
-        const QString translation = consolelang::translationIn(language.text, phrase);
-        if (!translation.isEmpty())
-            text = replaceAll(text, phrase, translation);
+    const LanguageFileCache::Content& language = m_languageFile.load(m_languageName, LanguageRecheckMs);
+    for (const LanguageFileCache::Translation& entry : language.translations) {
+        if (text.contains(entry.phrase))
+            text = replaceAll(text, entry.phrase, entry.translation);
     }
 
     appendColoured(out, text);
     return out;
-}
-
-void ConsoleProcessor::setLanguageName(const QString& fileName)
-{
-    QMutexLocker locker(&m_languageMutex);
-    m_languageName = fileName;
 }

@@ -4,6 +4,7 @@
 #include "platform/CodePage.h"
 
 #include <QDateTime>
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
 
@@ -30,8 +31,14 @@ LanguageFileCache::Identity LanguageFileCache::identityOf(const QString& path)
     return identity;
 }
 
-const LanguageFileCache::Content& LanguageFileCache::load(const QString& fileName)
+const LanguageFileCache::Content& LanguageFileCache::load(const QString& fileName, int recheckMs)
 {
+    const qint64 nowMs = QDeadlineTimer::current().deadline();
+    if (m_valid && recheckMs > 0 && fileName == m_name && nowMs - m_checkedAtMs < recheckMs)
+        return m_content;
+    m_name = fileName;
+    m_checkedAtMs = nowMs;
+
     const QString path = consolelang::languageFilePath(fileName);
     const Identity identity = identityOf(path);
     if (m_valid && m_settled && identity == m_identity)
@@ -61,4 +68,10 @@ void LanguageFileCache::replace(const QByteArray& bytes)
     m_bytes = bytes;
     m_content.text = codepage::fromGbk(bytes);
     m_content.phrases = consolelang::phraseListOf(m_content.text);
+    m_content.translations.clear();
+    for (const QString& phrase : m_content.phrases) {
+        QString translation = consolelang::translationIn(m_content.text, phrase);
+        if (!translation.isEmpty())
+            m_content.translations.append({phrase, std::move(translation)});
+    }
 }

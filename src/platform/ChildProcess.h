@@ -25,6 +25,10 @@ public:
     // the launcher's environment. A program name without "/" is looked up on PATH. Returns null and
     // fills `error` when nothing was started; a program that cannot be executed is reported here,
     // not as a child that exits at once.
+    //
+    // The child gets SIGTERM when the calling thread ends, which for the user-interface thread is
+    // when the launcher ends, however it ends (a SIGKILL included): call it from a thread that lives
+    // as long as the child may.
     static std::unique_ptr<ChildProcess> spawn(const QString& program, const QStringList& arguments,
                                                const QString& workingDirectory, SpawnError* error = nullptr);
 
@@ -47,6 +51,14 @@ public:
     // has ended (an error, never a SIGPIPE), or it does not read and the pipe stayed full. Up to
     // 4096 bytes are written whole or not at all.
     bool writeInput(const QByteArray& bytes, int maxWaitMs);
+
+    enum class WriteStatus { Done, Timeout, Closed };
+    // Writes `bytes` from offset `*written` on, advancing `*written` by what the pipe took, and
+    // waits at most `timeoutMs` for room. Done once everything is written; Closed when the child
+    // has closed its input or has ended (an error, never a SIGPIPE).
+    WriteStatus writeInputPart(const QByteArray& bytes, qsizetype* written, int timeoutMs);
+    // True when a write could only fail: the child has closed its input or has ended. Never waits.
+    bool inputClosed() const;
 
     // Blocks until the child has ended, without collecting it: until collect() its id stays taken,
     // so a kill aimed at it cannot hit an unrelated process that got the id later. Returns false

@@ -2,14 +2,16 @@
 
 #include "platform/ChildProcess.h"
 #include "platform/CodePage.h"
+#include "platform/ThreadName.h"
 #include "server/ConsoleChunker.h"
 
-#include <QMetaObject>
 #include <QMutexLocker>
 
 #include <algorithm>
 #include <chrono>
-#include <pthread.h>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
 #include <system_error>
 #include <thread>
 
@@ -21,10 +23,14 @@ namespace {
 constexpr int DrainIdleMs = 300;
 constexpr int DrainLimitMs = 3000;
 
-// A server that does not read its input (hung, or busy starting up) gets this long for room in the
-// pipe before a command is dropped; a blocked user-interface thread would be worse than a lost
-// command, and commands are short enough to go into the pipe whole or not at all.
-constexpr int CommandWaitMs = 200;
+// The writer waits for room in the pipe in slices of this length, so that it notices the end of
+// its run even when a process the server left behind keeps the pipe open without reading.
+constexpr int WriteSliceMs = 100;
+
+// Output the owner's thread has not taken yet, in characters. A reader that is this far ahead
+// waits for the owner instead of holding an ever larger backlog; the console shows only its last
+// 200000 bytes anyway.
+constexpr qsizetype MaxPendingChars = 2 * 1024 * 1024;
 
 // Large reads keep up with a flooding server; the chunker cuts them to console-sized pieces.
 constexpr qsizetype ReadBufferBytes = 64 * 1024;
@@ -35,11 +41,39 @@ constexpr qsizetype ReadBufferBytes = 64 * 1024;
 struct ServerProcess::Run {
     std::unique_ptr<ChildProcess> child; // declared first: outlives the threads that use it
     bool startInGbk = false;
+    std::function<ConsoleLines(const QString&)> processor;
+    std::atomic<bool> abandoned{false}; // endRun() waits for the threads: the reader must not wait
+
+    // Standard rather than Qt primitives: the thread sanitizer sees a std::condition_variable
+    // release its mutex while waiting, not a QWaitCondition.
+    std::mutex commandMutex; // guards commands and stopWriter's hand-over
+    std::condition_variable commandQueued;
+    std::deque<QByteArray> commands;
+    std::atomic<bool> stopWriter{false};
+    std::atomic<bool> inputClosed{false};
+
     std::thread reader;  // joined by the watcher
+    std::thread writer;  // joined by the watcher
     std::thread watcher; // joined by endRun()
+
+    void endWriter()
+    {
+        {
+            std::lock_guard lock(commandMutex);
+            stopWriter.store(true);
+        }
+        commandQueued.notify_all();
+        if (writer.joinable())
+            writer.join();
+    }
 };
 
-ServerProcess::ServerProcess(QObject* parent) : QObject(parent) {}
+ServerProcess::ServerProcess(QObject* parent) : QObject(parent)
+{
+    // Queued even when emitted on this thread: the slots take the lock that the emitter may hold.
+    connect(this, &ServerProcess::linesPending, this, &ServerProcess::deliverLines, Qt::QueuedConnection);
+    connect(this, &ServerProcess::exitPending, this, &ServerProcess::deliverExits, Qt::QueuedConnection);
+}
 
 bool ServerProcess::argumentsAskForGbk(const QStringList& arguments)
 {
@@ -71,6 +105,10 @@ ServerProcess::StartResult ServerProcess::start(const QString& program, const QS
     auto run = std::make_unique<Run>();
     run->child = std::move(child);
     run->startInGbk = startInGbk;
+    {
+        QMutexLocker lock(&m_processorMutex);
+        run->processor = m_processor;
+    }
     Run* raw = run.get();
     m_gbk.store(startInGbk);
     const qint64 previousPid = m_pid.exchange(raw->child->pid());
@@ -81,15 +119,18 @@ ServerProcess::StartResult ServerProcess::start(const QString& program, const QS
     }
     try {
         raw->reader = std::thread([this, raw] { readOutput(raw); });
+        raw->writer = std::thread([this, raw] { writeInput(raw); });
         raw->watcher = std::thread([this, raw] { watchExit(raw); });
     } catch (const std::system_error& e) {
         // Without its threads the process would be a server nobody hears or waits for.
+        raw->abandoned.store(true);
         killProcess(raw->child->pid());
         if (raw->child->waitForEnd())
             raw->child->collect();
         raw->child->wakeReader();
         if (raw->reader.joinable())
             raw->reader.join();
+        raw->endWriter();
         std::unique_ptr<Run> failed;
         {
             QMutexLocker lock(&m_mutex);
@@ -114,6 +155,12 @@ void ServerProcess::endRun()
         if (m_running.load())
             killProcess(m_run->child->pid());
     }
+    {
+        // A reader that waits for this thread to take its backlog would never be joined.
+        std::lock_guard lock(m_deliveryMutex);
+        m_run->abandoned.store(true);
+    }
+    m_linesTaken.notify_all();
     // Only this thread replaces m_run, so it can be used without the lock while waiting; the
     // watcher needs the lock to finish.
     if (m_run->watcher.joinable())
@@ -123,10 +170,10 @@ void ServerProcess::endRun()
     ended = std::move(m_run);
 }
 
-void ServerProcess::setChunkHandler(std::function<void(const QString&)> handler)
+void ServerProcess::setChunkProcessor(std::function<ConsoleLines(const QString& chunk)> processor)
 {
-    QMutexLocker lock(&m_handlerMutex);
-    m_handler = std::move(handler);
+    QMutexLocker lock(&m_processorMutex);
+    m_processor = std::move(processor);
 }
 
 bool ServerProcess::sendCommand(const QString& text)
@@ -136,7 +183,17 @@ bool ServerProcess::sendCommand(const QString& text)
     QMutexLocker lock(&m_mutex);
     if (!m_running.load() || !m_run)
         return false;
-    return m_run->child->writeInput(bytes, CommandWaitMs);
+    Run* run = m_run.get();
+    if (run->inputClosed.load() || run->child->inputClosed())
+        return false;
+    {
+        std::lock_guard queueLock(run->commandMutex);
+        if (run->stopWriter.load() || run->commands.size() >= size_t(MaxQueuedCommands))
+            return false;
+        run->commands.push_back(bytes);
+    }
+    run->commandQueued.notify_one();
+    return true;
 }
 
 bool ServerProcess::terminate()
@@ -152,36 +209,79 @@ QString ServerProcess::lastCharset() const
     return m_gbk.load() ? QStringLiteral("GBK") : QStringLiteral("UTF-8");
 }
 
-void ServerProcess::deliver(const QStringList& chunks)
+void ServerProcess::handOn(ConsoleLines&& lines)
 {
-    if (chunks.isEmpty())
+    if (lines.isEmpty())
         return;
-    std::function<void(const QString&)> handler;
+    qsizetype chars = 0;
+    for (const ConsoleLine& line : lines)
+        chars += line.text.size();
+    std::lock_guard lock(m_deliveryMutex);
+    if (m_pendingLines.isEmpty())
+        m_pendingLines = std::move(lines);
+    else
+        m_pendingLines.append(lines);
+    m_pendingChars += chars;
+    if (!m_linesAnnounced) {
+        m_linesAnnounced = true;
+        emit linesPending(QPrivateSignal());
+    }
+}
+
+void ServerProcess::deliverLines()
+{
+    ConsoleLines lines;
     {
-        QMutexLocker lock(&m_handlerMutex);
-        handler = m_handler;
+        std::lock_guard lock(m_deliveryMutex);
+        lines.swap(m_pendingLines);
+        m_pendingChars = 0;
+        m_linesAnnounced = false;
     }
-    if (!handler)
-        return;
-    for (const QString& chunk : chunks) {
-        if (!chunk.isEmpty())
-            handler(chunk);
+    m_linesTaken.notify_all();
+    if (!lines.isEmpty())
+        emit linesReady(lines);
+}
+
+void ServerProcess::deliverExits()
+{
+    // Whatever output is still waiting came before the end.
+    deliverLines();
+    QList<Exit> exits;
+    {
+        std::lock_guard lock(m_deliveryMutex);
+        exits.swap(m_pendingExits);
     }
+    for (const Exit& exit : exits)
+        emit finished(exit.pid, exit.status);
 }
 
 void ServerProcess::readOutput(Run* run)
 {
-    ::pthread_setname_np(::pthread_self(), "ConsoleReader");
+    nameCurrentThread("ConsoleReader");
     ChildProcess* child = run->child.get();
     ConsoleChunker chunker(run->startInGbk);
     QByteArray buffer(ReadBufferBytes, Qt::Uninitialized);
     bool draining = false;
     std::chrono::steady_clock::time_point drainDeadline;
 
-    auto handOn = [&](const QStringList& chunks) {
-        // Before the handler runs, so that a command it sends goes out in the charset it just saw.
+    // Every chunk of one read goes through the processor before the owner's thread hears of them:
+    // one hand-over per read instead of one per chunk.
+    auto process = [&](const QStringList& chunks) {
+        // Before the processor runs, so that a command sent meanwhile goes out in the charset just seen.
         m_gbk.store(chunker.lastCharsetIsGbk());
-        deliver(chunks);
+        ConsoleLines lines;
+        lines.reserve(chunks.size() * 4);
+        for (const QString& chunk : chunks) {
+            if (chunk.isEmpty())
+                continue;
+            if (run->processor)
+                lines.append(run->processor(chunk));
+            else
+                lines.append({consolecolor::Ordinary, chunk});
+        }
+        handOn(std::move(lines));
+        std::unique_lock lock(m_deliveryMutex);
+        m_linesTaken.wait(lock, [&] { return m_pendingChars <= MaxPendingChars || run->abandoned.load(); });
     };
 
     for (;;) {
@@ -198,11 +298,11 @@ void ServerProcess::readOutput(Run* run)
         const ChildProcess::ReadStatus status =
             child->readOutput(buffer.data(), buffer.size(), timeout, &bytesRead);
         if (status == ChildProcess::ReadStatus::Data) {
-            handOn(chunker.feed(QByteArray(buffer.constData(), bytesRead)));
+            process(chunker.feed(QByteArray(buffer.constData(), bytesRead)));
         } else if (status == ChildProcess::ReadStatus::Timeout) {
             if (draining)
                 break;
-            handOn(chunker.flushPartial());
+            process(chunker.flushPartial());
         } else if (status == ChildProcess::ReadStatus::Woken) {
             draining = true;
             drainDeadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(DrainLimitMs);
@@ -210,12 +310,45 @@ void ServerProcess::readOutput(Run* run)
             break; // end of output, or the pipe failed
         }
     }
-    handOn(chunker.finish());
+    process(chunker.finish());
+}
+
+void ServerProcess::writeInput(Run* run)
+{
+    nameCurrentThread("ConsoleWriter");
+    ChildProcess* child = run->child.get();
+    for (;;) {
+        QByteArray command;
+        {
+            std::unique_lock lock(run->commandMutex);
+            run->commandQueued.wait(lock, [run] { return !run->commands.empty() || run->stopWriter.load(); });
+            if (run->stopWriter.load())
+                return;
+            command = std::move(run->commands.front());
+            run->commands.pop_front();
+        }
+        // A command the pipe took in part is finished before anything else is written: the next
+        // command glued to a fragment would be one nobody typed.
+        qsizetype written = 0;
+        for (;;) {
+            const auto status = child->writeInputPart(command, &written, WriteSliceMs);
+            if (status == ChildProcess::WriteStatus::Done)
+                break;
+            if (status == ChildProcess::WriteStatus::Closed) {
+                run->inputClosed.store(true);
+                std::lock_guard lock(run->commandMutex);
+                run->commands.clear();
+                break;
+            }
+            if (run->stopWriter.load())
+                return;
+        }
+    }
 }
 
 void ServerProcess::watchExit(Run* run)
 {
-    ::pthread_setname_np(::pthread_self(), "ExitWatcher");
+    nameCurrentThread("ExitWatcher");
     ChildProcess* child = run->child.get();
     int status = -1;
     const bool collectable = child->waitForEnd();
@@ -225,9 +358,12 @@ void ServerProcess::watchExit(Run* run)
             status = child->collect();
         m_running.store(false);
     }
+    run->endWriter();
     child->wakeReader();
     run->reader.join();
-    const qint64 pid = child->pid();
-    QMetaObject::invokeMethod(
-        this, [this, pid, status] { emit finished(pid, status); }, Qt::QueuedConnection);
+    {
+        std::lock_guard lock(m_deliveryMutex);
+        m_pendingExits.append({child->pid(), status});
+    }
+    emit exitPending(QPrivateSignal());
 }

@@ -2,24 +2,30 @@
 
 #include "console/ConsoleLine.h"
 
+#include <QList>
 #include <QMutex>
 #include <QObject>
 #include <QString>
 #include <QStringList>
 
 #include <atomic>
+#include <condition_variable>
 #include <functional>
 #include <memory>
+#include <mutex>
 
 class ChildProcess;
 
 // The game server as a child process of the launcher: its console input and output pipes, a reader
-// thread that hands the output on in text chunks, and an exit watcher. The object lives on the
-// thread that created it (the user-interface thread); finished() arrives there.
+// thread that turns the output into console runs, a writer thread that feeds it commands, and an
+// exit watcher. The object lives on the thread that created it (the user-interface thread);
+// linesReady() and finished() arrive there.
 //
-// For each process: every chunk is handed to the chunk handler, on the reader thread and in order,
-// before finished() for that process is posted. finished() is emitted exactly once per started
-// process, also for one that start() replaced; its pid tells which process it was.
+// Hand-overs to the owner's thread go through this object's own locked queues, announced by queued
+// signals that carry no data: the announcement may be late or merged with others, never out of
+// order. For each process, every chunk goes through the chunk processor on the reader thread, in
+// order, and its runs reach linesReady() before finished() for that process. finished() is emitted
+// exactly once per started process, also for one that start() replaced; its pid tells which.
 class ServerProcess : public QObject {
     Q_OBJECT
 
@@ -36,26 +42,25 @@ public:
     // Starts `program` in `workingDirectory`. A previous server that still runs is killed first and
     // its threads are ended. On failure no process and no thread exist and pid() is unchanged.
     // Commands go out in the charset last seen on the output; `startInGbk` sets it until the server
-    // has printed a line that decides (a server started with -Dfile.encoding=GBK).
+    // has printed a line that decides (a server started with -Dfile.encoding=GBK). The server gets
+    // SIGTERM if the launcher dies, so call it on a thread that lives as long as the launcher.
     StartResult start(const QString& program, const QStringList& arguments, const QString& workingDirectory,
                       bool startInGbk = false);
 
     // True when the arguments ask the JVM for a GBK-family console charset (GBK, GB2312, GB18030).
     static bool argumentsAskForGbk(const QStringList& arguments);
 
-    // Called on the reader thread with each chunk of output. It must not wait for the owner thread
-    // (no blocking queued call): start() and the destructor wait for the reader. Any thread.
-    void setChunkHandler(std::function<void(const QString&)> handler);
-    void setChunkProcessor(std::function<ConsoleLines(const QString&)> processor)
-    {
-        setChunkHandler([this, processor = std::move(processor)](const QString& chunk) {
-            emit linesReady(processor(chunk));
-        });
-    }
+    // Runs on the reader thread for each chunk of output, in order. Without one, a chunk becomes
+    // one run of ordinary text. Any thread may set it before start(); a run keeps the one it
+    // started with. It must not wait for the owner's thread: start() and the destructor wait for
+    // the reader.
+    void setChunkProcessor(std::function<ConsoleLines(const QString& chunk)> processor);
 
-    // Writes `text` + "\r\n" in one write, encoded in the charset last seen on the output. Returns
-    // false, and does nothing else, when no server runs, it has closed its input, or its input
-    // stays full (a server that does not read gets no more than a short wait). Any thread.
+    // Queues `text` + "\r\n", encoded in the charset last seen on the output, for the writer thread,
+    // and returns at once. A command reaches the server whole or not at all: it is refused (false)
+    // when no server runs, the server has closed its input, or MaxQueuedCommands are still waiting
+    // for a server that does not read; a command that the pipe took in part is finished before the
+    // next one starts. Any thread.
     bool sendCommand(const QString& text);
 
     // True from a successful start() until the process has ended. Any thread.
@@ -69,19 +74,34 @@ public:
 
     // How long output may pause within a line before the part so far is shown (a prompt).
     static constexpr int PartialLineDelayMs = 100;
+    // Commands waiting for a server that does not read, beyond what its input pipe holds.
+    static constexpr int MaxQueuedCommands = 32;
 
 signals:
+    // Console runs of the running server, in order. While the owner's thread is busy the runs of
+    // many chunks gather into one batch.
     void linesReady(const ConsoleLines& lines);
     // The process has ended and all its output has been handed on. `exitStatus` is its exit code,
     // 128 + the signal number when a signal ended it, or -1 when unknown.
     void finished(qint64 pid, int exitStatus);
 
+    // Internal announcements from the reader and the watcher, queued to the owner's thread.
+    void linesPending(QPrivateSignal);
+    void exitPending(QPrivateSignal);
+
 private:
     struct Run;
+    struct Exit {
+        qint64 pid = 0;
+        int status = -1;
+    };
 
     void readOutput(Run* run);
+    void writeInput(Run* run);
     void watchExit(Run* run);
-    void deliver(const QStringList& chunks);
+    void handOn(ConsoleLines&& lines);
+    void deliverLines();
+    void deliverExits();
     void endRun();
 
     mutable QMutex m_mutex; // guards m_run's child against replacement, and kill against collection
@@ -90,6 +110,14 @@ private:
     std::atomic<qint64> m_pid{0};
     std::atomic<bool> m_gbk{false};
 
-    QMutex m_handlerMutex;
-    std::function<void(const QString&)> m_handler;
+    QMutex m_processorMutex;
+    std::function<ConsoleLines(const QString&)> m_processor;
+
+    // Hand-over to the owner's thread.
+    std::mutex m_deliveryMutex;
+    std::condition_variable m_linesTaken;
+    ConsoleLines m_pendingLines;
+    qsizetype m_pendingChars = 0;
+    bool m_linesAnnounced = false;
+    QList<Exit> m_pendingExits;
 };

@@ -54,6 +54,8 @@ ServerRuntime::ServerRuntime(QObject* parent)
 
     m_shutdownTimer = new QTimer(this);
     m_shutdownTimer->setSingleShot(true);
+    // The server is given at least its grace period, never a coarse timer's few percent less.
+    m_shutdownTimer->setTimerType(Qt::PreciseTimer);
 
     ConsoleProcessor* processor = m_processor.get();
     m_process->setChunkProcessor([processor](const QString& chunk) { return processor->process(chunk); });

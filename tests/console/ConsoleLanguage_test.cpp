@@ -1,10 +1,10 @@
-#include "settings/Settings.h"
 #include "console/ConsoleLanguage.h"
 #include "console/LanguageFileCache.h"
 #include "platform/AtomicFile.h"
 #include "platform/CodePage.h"
 #include "platform/IniFile.h"
 #include "platform/RunDirectory.h"
+#include "settings/Settings.h"
 
 #include <QDir>
 #include <QFile>
@@ -50,7 +50,6 @@ void ConsoleLanguageTest::init()
     QVERIFY(m_dir->isValid());
     rundir::setOverride(m_dir->path());
     QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("panel/Console-lang")));
-    consolelang::setCurrentLanguageName(QString());
 }
 
 void ConsoleLanguageTest::defaultFileRoundTrips()
@@ -181,20 +180,21 @@ void ConsoleLanguageTest::housekeepingWritesDefaultOnce()
 {
     const consolelang::LanguageHeader defaultHeader{QStringLiteral("简体中文"), QStringLiteral("Velk"),
                                                     QStringLiteral("1.0.0")};
-    QCOMPARE(consolelang::runLanguageHousekeeping(), defaultHeader);
-    QCOMPARE(consolelang::currentLanguageName(), QStringLiteral("zh-cn.lang"));
+    QString chosen;
+    QCOMPARE(consolelang::runLanguageHousekeeping(chosen), defaultHeader);
+    QCOMPARE(chosen, QStringLiteral("zh-cn.lang"));
     QCOMPARE(readWholeFile(langPath(QStringLiteral("zh-cn.lang"))), consolelang::defaultLanguageFileBytes());
     QCOMPARE(settings::readPreference(settings::ConsoleLanguageKey), QStringLiteral("zh-cn.lang"));
 
     // Chosen and then deleted: labels go empty, the file is not brought back.
     QVERIFY(QFile::remove(langPath(QStringLiteral("zh-cn.lang"))));
-    QCOMPARE(consolelang::runLanguageHousekeeping(), consolelang::LanguageHeader{});
+    QCOMPARE(consolelang::runLanguageHousekeeping(chosen), consolelang::LanguageHeader{});
     QVERIFY(!QFile::exists(langPath(QStringLiteral("zh-cn.lang"))));
 
     // Another file chosen: its header is shown and the stored choice is left alone.
     writeLang(QStringLiteral("en.lang"), QStringLiteral("[lang]\r\n语言名称=E\r\n翻译作者=A\r\n翻译版本=9"));
-    consolelang::setCurrentLanguageName(QStringLiteral("en.lang"));
-    QCOMPARE(consolelang::runLanguageHousekeeping(),
+    chosen = QStringLiteral("en.lang");
+    QCOMPARE(consolelang::runLanguageHousekeeping(chosen),
              (consolelang::LanguageHeader{QStringLiteral("E"), QStringLiteral("A"), QStringLiteral("9")}));
     QVERIFY(!QFile::exists(langPath(QStringLiteral("zh-cn.lang"))));
     QCOMPARE(settings::readPreference(settings::ConsoleLanguageKey), QStringLiteral("zh-cn.lang"));
@@ -207,13 +207,14 @@ void ConsoleLanguageTest::housekeepingRetriesWhenTheFileCannotBeWritten()
     QVERIFY(QDir(folder).removeRecursively());
     QVERIFY(writeFileAtomically(folder, "not a folder"));
 
-    QCOMPARE(consolelang::runLanguageHousekeeping(), consolelang::LanguageHeader{});
-    QVERIFY(consolelang::currentLanguageName().isEmpty());
+    QString chosen;
+    QCOMPARE(consolelang::runLanguageHousekeeping(chosen), consolelang::LanguageHeader{});
+    QVERIFY(chosen.isEmpty());
     QVERIFY(settings::readPreference(settings::ConsoleLanguageKey).isEmpty());
 
     QVERIFY(QFile::remove(folder));
-    QCOMPARE(consolelang::runLanguageHousekeeping().name, QStringLiteral("简体中文"));
-    QCOMPARE(consolelang::currentLanguageName(), QStringLiteral("zh-cn.lang"));
+    QCOMPARE(consolelang::runLanguageHousekeeping(chosen).name, QStringLiteral("简体中文"));
+    QCOMPARE(chosen, QStringLiteral("zh-cn.lang"));
 }
 
 void ConsoleLanguageTest::cachePicksUpEdits()

@@ -7,6 +7,8 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
+#include <cstring>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -202,9 +204,59 @@ private slots:
         cat->collect();
     }
 
+    // A launcher killed with SIGKILL cannot stop its server. The stand-in launcher is this program
+    // run with --stand-in-parent: it starts a stand-in server that ignores the end of its input
+    // (it never reads it) and prints the server's id. Killing the stand-in launcher must end the
+    // server, and only the ending of the launcher: it lives while the launcher does.
+    void serverEndsWhenTheLauncherIsKilled()
+    {
+        auto launcher = ChildProcess::spawn(QCoreApplication::applicationFilePath(),
+                                            {QStringLiteral("--stand-in-parent")}, {});
+        QVERIFY(launcher);
+        char buffer[64];
+        QByteArray line;
+        while (!line.contains('\n')) {
+            qsizetype n = 0;
+            QCOMPARE(launcher->readOutput(buffer, sizeof buffer, 30000, &n), ChildProcess::ReadStatus::Data);
+            line.append(buffer, n);
+        }
+        const qint64 server = line.trimmed().toLongLong();
+        QVERIFY(server > 0);
+        QVERIFY(processExists(server));
+        QTest::qWait(300);
+        QVERIFY(processExists(server));
+
+        QVERIFY(killProcess(launcher->pid()));
+        QVERIFY(launcher->waitForEnd());
+        QCOMPARE(launcher->collect(), 128 + SIGKILL);
+        QTRY_VERIFY_WITH_TIMEOUT(!processExists(server), 10000);
+    }
+
 private:
     QTemporaryDir m_dir;
 };
 
-QTEST_GUILESS_MAIN(ChildProcessTest)
+// With --stand-in-parent: the launcher of serverEndsWhenTheLauncherIsKilled. It starts a server
+// that survives the end of its input, prints its id and waits to be killed.
+int runStandInParent()
+{
+    auto server = ChildProcess::spawn(QStringLiteral("/bin/sh"),
+                                      {QStringLiteral("-c"), QStringLiteral("exec sleep 600")}, {});
+    if (!server)
+        return 1;
+    std::printf("%lld\n", static_cast<long long>(server->pid()));
+    std::fflush(stdout);
+    for (;;)
+        ::pause();
+}
+
+int main(int argc, char** argv)
+{
+    if (argc == 2 && std::strcmp(argv[1], "--stand-in-parent") == 0)
+        return runStandInParent();
+    QCoreApplication app(argc, argv);
+    ChildProcessTest test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "ChildProcess_test.moc"

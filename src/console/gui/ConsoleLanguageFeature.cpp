@@ -1,7 +1,6 @@
 #include "console/gui/ConsoleLanguageFeature.h"
 
 #include "console/ConsoleLanguage.h"
-#include "platform/AtomicFile.h"
 #include "platform/RunDirectory.h"
 #include "server/ServerRuntime.h"
 #include "settings/Settings.h"
@@ -9,8 +8,6 @@
 #include "ui/MainWindow.h"
 #include "ui/widgets/FlatButton.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QLabel>
 
 ConsoleLanguageFeature::ConsoleLanguageFeature(const FeatureContext& context)
@@ -34,18 +31,11 @@ void ConsoleLanguageFeature::load()
 
 void ConsoleLanguageFeature::housekeepingStep()
 {
-    if (m_name.isEmpty()) {
-        // The choice is made only once the file is really there; otherwise the next tick tries
-        // again instead of leaving a chosen name that points at nothing.
-        const QString fileName = consolelang::DefaultLanguageFileName;
-        const QString path = consolelang::languageFilePath(fileName);
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        if (writeFileAtomically(path, consolelang::defaultLanguageFileBytes())) {
-            choose(fileName);
-            settings::writePreference(settings::ConsoleLanguageKey, fileName);
-        }
-    }
-    showHeader(consolelang::readHeader(m_name));
+    QString chosen = m_name;
+    const consolelang::LanguageHeader header = consolelang::runLanguageHousekeeping(chosen);
+    if (chosen != m_name)
+        choose(chosen);
+    showHeader(header);
 }
 
 void ConsoleLanguageFeature::chooseConsoleLanguage()

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 #include <cerrno>
 #include <chrono>
@@ -10,8 +11,8 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pthread.h>
-#include <spawn.h>
 #include <sys/eventfd.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <system_error>
 #include <unistd.h>
@@ -66,7 +67,7 @@ private:
     bool m_raised = false;
 };
 
-// Keeps a pipe end away from 0..2: posix_spawn's dup2 onto the same number would leave its
+// Keeps a pipe end away from 0..2: the child's dup2 onto the same number would leave its
 // close-on-exec flag set and the child would start without that stream.
 bool moveAboveStdio(int& fd)
 {
@@ -78,6 +79,59 @@ bool moveAboveStdio(int& fd)
     ::close(fd);
     fd = moved;
     return true;
+}
+
+struct ChildSetup {
+    pid_t parent = 0;
+    const char* executable = nullptr;
+    char* const* argv = nullptr;
+    const char* directory = nullptr; // null: stay in the launcher's
+    int input = -1;
+    int output = -1;
+    int errorReport = -1; // close-on-exec; gets errno when the set-up or the exec fails
+};
+
+// Runs in the forked child: async-signal-safe calls only.
+[[noreturn]] void runChild(const ChildSetup& setup)
+{
+    auto failWith = [&setup](int code) {
+        ssize_t ignored = ::write(setup.errorReport, &code, sizeof code);
+        (void)ignored;
+        ::_exit(127);
+    };
+    // A launcher that is killed cannot stop its server, and a game server does not end when its
+    // input closes: it would live on holding the port. SIGTERM lets Java run the server's shutdown
+    // hook (the world is saved). The signal follows the death of the thread that forked, so spawn()
+    // is called from a thread that lives as long as the launcher (the user-interface thread).
+    if (::prctl(PR_SET_PDEATHSIG, SIGTERM) != 0)
+        failWith(errno);
+    // The launcher may have died before the line above took effect.
+    if (::getppid() != setup.parent)
+        ::_exit(127);
+
+    // Whatever the launcher's own signal set-up, the server starts with the ordinary one.
+    sigset_t none;
+    sigemptyset(&none);
+    ::pthread_sigmask(SIG_SETMASK, &none, nullptr);
+    struct sigaction byDefault {};
+    byDefault.sa_handler = SIG_DFL;
+    ::sigaction(SIGPIPE, &byDefault, nullptr);
+    ::sigaction(SIGTERM, &byDefault, nullptr);
+
+    if (::dup2(setup.input, STDIN_FILENO) < 0 || ::dup2(setup.output, STDOUT_FILENO) < 0 ||
+        ::dup2(setup.output, STDERR_FILENO) < 0)
+        failWith(errno);
+    if (setup.directory && ::chdir(setup.directory) != 0)
+        failWith(errno);
+    // Descriptors that other code opened without close-on-exec (a listening socket, a log file)
+    // must not end up held by the server for its whole life.
+    const unsigned report = static_cast<unsigned>(setup.errorReport);
+    if (report > 3)
+        ::close_range(3, report - 1, 0);
+    ::close_range(report + 1, ~0U, 0);
+    ::execve(setup.executable, setup.argv, environ);
+    failWith(errno);
+    ::_exit(127);
 }
 
 int remainingMs(std::chrono::steady_clock::time_point deadline)
@@ -159,39 +213,63 @@ std::unique_ptr<ChildProcess> ChildProcess::spawn(const QString& program, const 
         argv.push_back(bytes.data());
     argv.push_back(nullptr);
 
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, inputPipe[0], STDIN_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, outputPipe[1], STDOUT_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, outputPipe[1], STDERR_FILENO);
-    // Descriptors that other code opened without close-on-exec (a listening socket, a log file)
-    // must not end up held by the server for its whole life.
-    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
-    if (!workingDirectory.isEmpty())
-        posix_spawn_file_actions_addchdir_np(&actions, directoryBytes.constData());
+    // The child's set-up is computed here: between fork and exec only async-signal-safe calls are
+    // allowed, since another thread may have held the allocator's lock at the fork.
+    QByteArray executable = programBytes;
+    if (!programPath.contains(QLatin1Char('/'))) {
+        executable = QFile::encodeName(QStandardPaths::findExecutable(programPath));
+        if (executable.isEmpty()) {
+            closeAll();
+            int fd = wakeFd;
+            closeFd(fd);
+            return fail(ENOENT, QStringLiteral("无法运行 %1：%2").arg(program, errnoText(ENOENT)));
+        }
+    }
+    int errorPipe[2] = {-1, -1};
+    if (::pipe2(errorPipe, O_CLOEXEC) != 0 || !moveAboveStdio(errorPipe[1])) {
+        const int code = errno;
+        closeAll();
+        for (int& fd : errorPipe)
+            closeFd(fd);
+        int fd = wakeFd;
+        closeFd(fd);
+        return fail(code, QStringLiteral("无法创建管道：%1").arg(errnoText(code)));
+    }
+    ChildSetup setup;
+    setup.parent = ::getpid();
+    setup.executable = executable.constData();
+    setup.argv = argv.data();
+    setup.directory = workingDirectory.isEmpty() ? nullptr : directoryBytes.constData();
+    setup.input = inputPipe[0];
+    setup.output = outputPipe[1];
+    setup.errorReport = errorPipe[1];
 
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    sigset_t signalSet;
-    sigemptyset(&signalSet);
-    posix_spawnattr_setsigmask(&attributes, &signalSet);
-    // Whatever the launcher's own signal set-up, the server starts with the ordinary one.
-    sigaddset(&signalSet, SIGPIPE);
-    posix_spawnattr_setsigdefault(&attributes, &signalSet);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-
-    pid_t pid = 0;
-    const bool searchPath = !programPath.contains(QLatin1Char('/'));
-    const int rc =
-        searchPath
-            ? ::posix_spawnp(&pid, programBytes.constData(), &actions, &attributes, argv.data(), environ)
-            : ::posix_spawn(&pid, programBytes.constData(), &actions, &attributes, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attributes);
+    const pid_t pid = ::fork();
+    if (pid == 0)
+        runChild(setup);
+    const int forkError = errno;
+    closeFd(errorPipe[1]);
 
     // The child's ends belong to the child alone from here on.
     closeFd(inputPipe[0]);
     closeFd(outputPipe[1]);
+
+    // The child reports the errno of a failed set-up or exec; end of file means exec succeeded.
+    int rc = pid < 0 ? forkError : 0;
+    if (pid > 0) {
+        int reported = 0;
+        ssize_t n;
+        do {
+            n = ::read(errorPipe[0], &reported, sizeof reported);
+        } while (n < 0 && errno == EINTR);
+        if (n == sizeof reported) {
+            rc = reported;
+            int status = 0;
+            while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+            }
+        }
+    }
+    closeFd(errorPipe[0]);
 
     if (rc != 0) {
         closeFd(inputPipe[1]);
@@ -295,6 +373,45 @@ bool ChildProcess::writeInput(const QByteArray& bytes, int maxWaitMs)
             return false;
     }
     return true;
+}
+
+ChildProcess::WriteStatus ChildProcess::writeInputPart(const QByteArray& bytes, qsizetype* written,
+                                                       int timeoutMs)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    SigpipeGuard guard;
+    while (*written < bytes.size()) {
+        const ssize_t n =
+            ::write(m_inputFd, bytes.constData() + *written, static_cast<size_t>(bytes.size() - *written));
+        if (n > 0) {
+            *written += n;
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && errno == EPIPE) {
+            guard.noteEpipe();
+            return WriteStatus::Closed;
+        }
+        if (n < 0 && errno != EAGAIN)
+            return WriteStatus::Closed;
+        const int wait = remainingMs(deadline);
+        if (wait <= 0)
+            return WriteStatus::Timeout;
+        pollfd fd = {m_inputFd, POLLOUT, 0};
+        if (::poll(&fd, 1, wait) < 0 && errno != EINTR)
+            return WriteStatus::Closed;
+        if (fd.revents & (POLLERR | POLLHUP | POLLNVAL))
+            return WriteStatus::Closed;
+    }
+    return WriteStatus::Done;
+}
+
+bool ChildProcess::inputClosed() const
+{
+    // A pipe whose reading end is gone reports POLLERR on the writing end.
+    pollfd fd = {m_inputFd, POLLOUT, 0};
+    return ::poll(&fd, 1, 0) < 0 || (fd.revents & (POLLERR | POLLHUP | POLLNVAL)) != 0;
 }
 
 bool ChildProcess::waitForEnd()

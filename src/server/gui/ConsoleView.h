@@ -2,38 +2,37 @@
 
 #include "console/ConsoleLine.h"
 
+#include <QElapsedTimer>
+#include <QTextCharFormat>
 #include <QTextEdit>
 
-// The console 超级编辑框2: coloured runs appended at the end, never typed into.
+class QTimer;
+
+// The console 超级编辑框2: coloured runs appended at the end, never typed into. An ordinary widget
+// of the user-interface thread: every method is called there.
 //
-// Appends may come from any thread and reach the view in the order they were made. Appends from
-// other threads are gathered and shown in one batch per pass of the event loop, so that a server
-// that floods its console costs the window one insertion per pass instead of one event per chunk.
-// The size limit is applied to each append as it is made, before anything is drawn: output that
-// a later clearing would remove is never inserted at all.
+// A flooding server's output arrives in large batches. Laying out text is what costs: a batch goes
+// into the document in slices of a few milliseconds each, one slice per pass of the event loop, so
+// the window keeps answering. The size limit is applied to what is shown plus what waits to be
+// inserted, before anything is inserted: output that the clearing would remove is never inserted.
 class ConsoleView : public QTextEdit {
     Q_OBJECT
 
 public:
     explicit ConsoleView(QWidget* parent = nullptr);
-    ~ConsoleView() override;
 
-    // The console of the running launcher (the one created last), or nullptr. User-interface thread.
-    static ConsoleView* instance();
-
-    // Any thread.
+    // Appends the runs at the end and scrolls there; a large batch is finished in later passes of
+    // the event loop, after what is already waiting. When the console would pass its size limit,
+    // it is emptied first and shows the clearing notice followed by the runs, or by as many of the
+    // last runs as fit: a launcher message that comes when the console is nearly full is not lost.
     void appendLines(const ConsoleLines& lines);
-    // Empties the console, together with appends not shown yet. User-interface thread.
+    // Empties the console.
     void clearConsole();
-    // The console's length in GBK bytes, counting appends not shown yet. Any thread.
-    qsizetype gbkLength() const;
+    // The console's length in GBK bytes, counting runs not inserted yet.
+    qsizetype gbkLength() const { return m_gbkLength; }
 
-    // Above `bytes` GBK bytes after an append, the console is emptied and shows only the clearing
-    // notice. 0 (the default) sets no limit. Any thread.
+    // The console never holds more than `bytes` GBK bytes; 0 (the default) sets no limit.
     void setSizeLimit(qsizetype bytes);
-
-    // Shows the appends made so far. User-interface thread.
-    Q_INVOKABLE void flushPending();
 
 signals:
     void focusReceived();
@@ -42,22 +41,15 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
 
 private:
-    friend void appendConsoleLines(const ConsoleLines& lines);
+    // Inserts waiting runs for about SliceMs; schedules the next pass when some are left.
+    void insertWaiting();
 
-    // Adds to the pending runs and applies the size limit; with `postFlush`, makes sure a flush is
-    // on its way to the view's thread. Called with the console's mutex held.
-    void enqueueLocked(const ConsoleLines& lines, bool postFlush);
-    void insertRuns(const ConsoleLines& lines);
-
-    // All below are guarded by the console's process-wide mutex.
-    ConsoleLines m_pending;
-    bool m_clearFirst = false; // the limit was passed since the last flush
-    bool m_flushPosted = false;
+    QTextCharFormat m_format;
+    QTimer* m_nextSlice = nullptr;
+    QElapsedTimer m_sinceBatch;
+    ConsoleLines m_waiting; // runs not inserted yet, in order
+    qsizetype m_waitingFrom = 0;
+    bool m_clearFirst = false; // the document is emptied before m_waiting is inserted
     qsizetype m_gbkLength = 0;
     qsizetype m_sizeLimit = 0;
 };
-
-// Appends one coloured run at the end of the console; callable from any thread.
-void appendConsoleLine(quint32 rgb, const QString& text);
-// Appends several runs as one batch; callable from any thread.
-void appendConsoleLines(const ConsoleLines& lines);
