@@ -14,6 +14,7 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QStringDecoder>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -29,6 +30,11 @@ using lineprotocol::okReply;
 
 // A client that sends more than this without a line end is talking nonsense; its line is dropped.
 constexpr qsizetype MaxLineBytes = 1 << 20;
+// Replies a client has not read yet are held up to this size; past it the client is dropped. A
+// client that sends "get" lines in a loop and never reads grew the launcher by 100 MB a second.
+constexpr qint64 MaxPendingOutputBytes = 1 << 20;
+// Commands that arrive while an earlier one of the same client is still pending wait, up to this.
+constexpr qsizetype MaxPendingInputBytes = 4 << 20;
 constexpr int MaxWaitMs = 600000;
 const QString MainWindowName = QStringLiteral("启动窗口");
 
@@ -61,16 +67,41 @@ public:
         socket->setParent(this);
     }
 
+    // Writes one reply line, or drops the client when its unread replies would pass the bound.
     void reply(const QString& line)
     {
-        socket->write(line.toUtf8() + '\n');
+        if (dropped)
+            return;
+        const QByteArray bytes = line.toUtf8() + '\n';
+        if (socket->bytesToWrite() + bytes.size() > MaxPendingOutputBytes) {
+            drop();
+            return;
+        }
+        socket->write(bytes);
         socket->flush();
+    }
+
+    void drop()
+    {
+        dropped = true;
+        buffer.clear();
+        socket->abort();
+        deleteLater();
     }
 
     QLocalSocket* socket;
     QByteArray buffer;
     bool busy = false;       // an input or a wait of this client is still pending
     bool discarding = false; // dropping the rest of an over-long line
+    bool dropped = false;    // disconnected for not reading its replies; deleted soon
+};
+
+// The reply of an input command, sent once: after the input and the work it queued have run, or as
+// soon as a box appears while it runs (a modal box only returns when it is answered).
+struct AutomationServer::PendingReply {
+    QPointer<Connection> connection;
+    QString reply;
+    bool sent = false;
 };
 
 AutomationServer::AutomationServer()
@@ -161,7 +192,13 @@ void AutomationServer::acceptConnections()
     while (QLocalSocket* socket = m_server->nextPendingConnection()) {
         auto* connection = new Connection(socket, this);
         connect(socket, &QLocalSocket::readyRead, connection, [this, connection] {
+            if (connection->dropped)
+                return;
             connection->buffer += connection->socket->readAll();
+            if (connection->busy && connection->buffer.size() > MaxPendingInputBytes) {
+                connection->drop();
+                return;
+            }
             serve(connection);
         });
         connect(socket, &QLocalSocket::disconnected, connection, &QObject::deleteLater);
@@ -170,19 +207,26 @@ void AutomationServer::acceptConnections()
 
 void AutomationServer::serve(Connection* connection)
 {
-    while (!connection->busy) {
-        const qsizetype end = connection->buffer.indexOf('\n');
+    // Lines are taken from the front by an offset and the buffer is trimmed once on the way out:
+    // removing each line at once made a backlog of short lines quadratic.
+    qsizetype start = 0;
+    const auto trim = qScopeGuard([connection, &start] {
+        if (!connection->dropped)
+            connection->buffer.remove(0, start);
+    });
+    while (!connection->busy && !connection->dropped) {
+        const qsizetype end = connection->buffer.indexOf('\n', start);
         if (end < 0) {
-            if (connection->buffer.size() > MaxLineBytes) {
-                connection->buffer.clear();
+            if (connection->buffer.size() - start > MaxLineBytes) {
+                start = connection->buffer.size();
                 if (!connection->discarding)
                     connection->reply(errorReply(QStringLiteral("line too long")));
                 connection->discarding = true;
             }
             return;
         }
-        QByteArray raw = connection->buffer.left(end);
-        connection->buffer.remove(0, end + 1);
+        QByteArray raw = connection->buffer.mid(start, end - start);
+        start = end + 1;
         if (connection->discarding) {
             connection->discarding = false; // the tail of the line already answered
             continue;
@@ -198,36 +242,57 @@ void AutomationServer::serve(Connection* connection)
 
         Command command = prepare(line);
         QPointer<Connection> guard(connection);
-        const auto resume = [this, guard] {
-            if (!guard)
-                return;
-            guard->busy = false;
-            serve(guard);
-        };
         if (command.replyDelayMs >= 0) {
             connection->busy = true;
-            QTimer::singleShot(command.replyDelayMs, connection, [guard, resume, reply = command.reply] {
+            QTimer::singleShot(command.replyDelayMs, connection, [this, guard, reply = command.reply] {
                 guard->reply(reply);
-                resume();
+                resume(guard);
             });
             return;
         }
-        connection->reply(command.reply);
-        if (command.input) {
-            // The input runs from the event loop after the reply; the client's next command is
-            // queued ahead of the input's own work, so it is served even while the input sits in
-            // a modal box's loop, and after the input when there is none.
-            connection->busy = true;
-            QMetaObject::invokeMethod(
-                this,
-                [this, resume, input = std::move(command.input)] {
-                    QMetaObject::invokeMethod(this, resume, Qt::QueuedConnection);
-                    input();
-                },
-                Qt::QueuedConnection);
-            return;
+        if (!command.input) {
+            connection->reply(command.reply);
+            if (connection->dropped)
+                return;
+            continue;
         }
+        // The input runs from the event loop, never inside the socket's readyRead handler: Qt does
+        // not emit readyRead again while that handler runs, so a modal box opened there would never
+        // hear the client's next command.
+        connection->busy = true;
+        auto pending = std::make_shared<PendingReply>(PendingReply{guard, command.reply});
+        QMetaObject::invokeMethod(
+            this,
+            [this, pending, input = std::move(command.input)] {
+                m_pending.append(pending);
+                input();
+                // Queued, so whatever the input's handlers queued themselves runs first.
+                QMetaObject::invokeMethod(
+                    this, [this, pending] { sendPending(pending); }, Qt::QueuedConnection);
+            },
+            Qt::QueuedConnection);
+        return;
     }
+}
+
+void AutomationServer::resume(Connection* connection)
+{
+    if (!connection || connection->dropped)
+        return;
+    connection->busy = false;
+    serve(connection);
+}
+
+void AutomationServer::sendPending(const std::shared_ptr<PendingReply>& pending)
+{
+    m_pending.removeOne(pending);
+    if (pending->sent)
+        return;
+    pending->sent = true;
+    if (!pending->connection)
+        return;
+    pending->connection->reply(pending->reply);
+    resume(pending->connection);
 }
 
 QString AutomationServer::execute(const QString& line)
@@ -253,6 +318,12 @@ bool AutomationServer::eventFilter(QObject* watched, QEvent* event)
             m_shownWindows.removeIf(
                 [widget](const QPointer<QWidget>& w) { return w.isNull() || w == widget; });
             m_shownWindows.prepend(widget);
+            // A box opened by an input answers that input's command. The reply is queued, so it is
+            // sent from inside a modal box's own loop, once the box is up.
+            if (widget->property("boxKind").isValid())
+                for (const std::shared_ptr<PendingReply>& pending : std::as_const(m_pending))
+                    QMetaObject::invokeMethod(
+                        this, [this, pending] { sendPending(pending); }, Qt::QueuedConnection);
         }
     }
     return QObject::eventFilter(watched, event);
@@ -291,9 +362,12 @@ AutomationServer::Command AutomationServer::prepare(const QString& line)
 
     if (word == QLatin1String("boxes")) {
         QList<QStringList> records;
-        for (QWidget* box : boxes::openBoxes())
+        for (QWidget* box : boxes::openBoxes()) {
+            const QVariant icon = box->property("infoKind");
             records.append({box->property("boxKind").toString(), labelText(box, QStringLiteral("标签1")),
-                            labelText(box, QStringLiteral("标签2"))});
+                            labelText(box, QStringLiteral("标签2")),
+                            icon.isValid() ? icon.toString() : QString()});
+        }
         return {okReply(lineprotocol::joinRecords(records)), {}, -1};
     }
     if (word == QLatin1String("answer")) {
@@ -340,9 +414,9 @@ AutomationServer::Command AutomationServer::prepare(const QString& line)
 AutomationServer::Command AutomationServer::prepareControlCommand(const QString& word, QStringView rest)
 {
     static const QStringList controlCommands = {
-        QStringLiteral("get"),   QStringLiteral("prop"),     QStringLiteral("set"),
-        QStringLiteral("click"), QStringLiteral("dblclick"), QStringLiteral("key"),
-        QStringLiteral("rows"),  QStringLiteral("select"),   QStringLiteral("drop")};
+        QStringLiteral("get"),      QStringLiteral("prop"), QStringLiteral("set"),  QStringLiteral("click"),
+        QStringLiteral("dblclick"), QStringLiteral("key"),  QStringLiteral("rows"), QStringLiteral("select"),
+        QStringLiteral("drop"),     QStringLiteral("focus")};
     if (!controlCommands.contains(word))
         return {errorReply(QStringLiteral("unknown command %1").arg(word)), {}, -1};
 
@@ -380,6 +454,8 @@ AutomationServer::Command AutomationServer::prepareControlCommand(const QString&
     if (word == QLatin1String("key"))
         return fromInput(
             controldriver::key(control, *argument == QLatin1String(" ") ? *argument : argument->trimmed()));
+    if (word == QLatin1String("focus"))
+        return fromInput(controldriver::focus(control));
     if (word == QLatin1String("select")) {
         bool number = false;
         const int row = argument->trimmed().toInt(&number);
