@@ -70,10 +70,13 @@ std::optional<QStringList> parseExec(const QString& value)
                 word += text[i];
             }
         }
-        word.replace(QStringLiteral("%%"), QStringLiteral("%"));
-        if (word.contains(u'%'))
-            return std::nullopt; // a field code
-        words.append(word);
+        QString literal;
+        for (qsizetype k = 0; k < word.size(); ++k) {
+            if (word[k] == u'%' && (k + 1 == word.size() || word[++k] != u'%'))
+                return std::nullopt; // a field code
+            literal += word[k];
+        }
+        words.append(literal);
     }
     return words;
 }
@@ -98,6 +101,7 @@ class AutostartTest : public QObject {
 
 private slots:
     void initTestCase() { qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path())); }
+    void cleanup() { autostart::removeEntry(QStringLiteral("VelkTest")); }
 
     void execCarriesTheRunDirectory_data()
     {
@@ -125,7 +129,6 @@ private slots:
         const QString exec = entryValue(entry, QStringLiteral("Exec"));
         QCOMPARE(parseExec(exec), std::optional(QStringList{program, QStringLiteral("--run-dir"), runDir}));
         QCOMPARE(unescapeValue(entryValue(entry, QStringLiteral("Path"))), programDir);
-        QVERIFY(autostart::removeEntry(QStringLiteral("VelkTest")));
     }
 
     void lineBreaksAreNeverWritten()

@@ -308,7 +308,8 @@ private slots:
         // Started with --run-dir, the entry brings the launcher back to the same folder.
         QFile file(entry);
         QVERIFY(file.open(QIODevice::ReadOnly));
-        QVERIFY(file.readAll().contains(("\"--run-dir\" \"" + m_dir->path() + "\"").toUtf8()));
+        const QString runDirArgument = QStringLiteral("\"--run-dir\" \"%1\"").arg(m_dir->path());
+        QVERIFY(file.readAll().contains(runDirArgument.toUtf8()));
         file.close();
         click(QStringLiteral("超级按钮39"));
         QVERIFY(!QFileInfo::exists(entry));

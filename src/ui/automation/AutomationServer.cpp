@@ -22,6 +22,7 @@
 #include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -107,11 +108,15 @@ struct AutomationServer::PendingReply {
 AutomationServer::AutomationServer()
 {
     qApp->installEventFilter(this);
-    connect(qApp, &QCoreApplication::aboutToQuit, this, &AutomationServer::removeSocketFile);
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
+        sendPendingReplies();
+        removeSocketFile();
+    });
 }
 
 AutomationServer::~AutomationServer()
 {
+    sendPendingReplies();
     if (m_server) {
         for (QObject* child : children())
             if (auto* connection = dynamic_cast<Connection*>(child))
@@ -293,6 +298,19 @@ void AutomationServer::sendPending(const std::shared_ptr<PendingReply>& pending)
         return;
     pending->connection->reply(pending->reply);
     resume(pending->connection);
+}
+
+void AutomationServer::sendPendingReplies()
+{
+    // "click 超级按钮2" quits the launcher: the main loop ends before the reply's queued step runs,
+    // and the script would see the socket close without an answer.
+    const QList<std::shared_ptr<PendingReply>> pending = std::exchange(m_pending, {});
+    for (const std::shared_ptr<PendingReply>& reply : pending) {
+        if (reply->sent || !reply->connection)
+            continue;
+        reply->sent = true;
+        reply->connection->reply(reply->reply);
+    }
 }
 
 QString AutomationServer::execute(const QString& line)

@@ -85,6 +85,7 @@ private:
     void serve(Connection* connection);
     void resume(Connection* connection);
     void sendPending(const std::shared_ptr<PendingReply>& pending);
+    void sendPendingReplies();
     void removeSocketFile();
 
     QLocalServer* m_server = nullptr;
