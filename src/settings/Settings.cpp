@@ -38,9 +38,14 @@ bool writeServerSetting(const QString& key, const QString& value)
 
 void applyAutostart(bool enabled)
 {
-    if (enabled)
-        autostart::registerEntry(AutostartEntryName, rundir::programFile());
-    else
+    if (enabled) {
+        // A launcher started with --run-dir must come back to the same folder at the next login.
+        const QString program = rundir::programFile();
+        QStringList arguments;
+        if (rundir::path() != program.left(program.lastIndexOf(QLatin1Char('/'))))
+            arguments = {QStringLiteral("--run-dir"), rundir::path()};
+        autostart::registerEntry(AutostartEntryName, program, arguments);
+    } else
         autostart::removeEntry(AutostartEntryName);
 }
 

@@ -187,6 +187,8 @@ void showInfoBox(const QString& text, const QString& title, int kind)
         picture = boxpictures::failureCross();
 
     QWidget* box = makeBox(QStringLiteral("info"), s.infoTitle, text, picture);
+    const bool known = kind == Success || kind == Error || kind == SelectFirst;
+    box->setProperty("infoKind", known ? kind : s.infoKind);
     auto* ok = box->findChild<FlatButton*>(QStringLiteral("超级按钮2"));
     QObject::connect(ok, &FlatButton::clicked, box, &QWidget::close);
     box->setWindowModality(Qt::ApplicationModal);

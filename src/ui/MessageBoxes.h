@@ -40,7 +40,8 @@ QString lastConfirmText();
 int lastInfoKind(); // the kind whose picture the last info box showed (1 or 2; 0 before any)
 
 // The open boxes, newest first. Each has the property "boxKind" ("info" or "confirm") and the
-// labels 标签1 (title) and 标签2 (text).
+// labels 标签1 (title) and 标签2 (text); an info box also has "infoKind": the kind it was shown with,
+// or for any other kind the one whose picture it shows (0 for none).
 QList<QWidget*> openBoxes();
 
 // Presses 确定, 取消 or × on a box as a click would. Returns false when the box has no such button.

@@ -295,6 +295,10 @@ void loadTitleStep(QWidget* mainWindow)
     if (auto* edit = ControlIndex(mainWindow).find<QLineEdit>(QStringLiteral("编辑框17")))
         edit->setText(title);
     showTitle(mainWindow, title);
+    // The title box's change handler stores the text, and the start-up step counts as a change;
+    // but QLineEdit reports no change when the text stays the same (empty at a first start), so the
+    // store is done here as well. An unchanged file is not rewritten.
+    ini::writeValue(settingsPath(), TitleSection, TitleKey, title);
 }
 
 void connectThemeControls(QWidget* mainWindow, std::function<QString()> currentSection)

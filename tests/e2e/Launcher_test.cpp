@@ -135,7 +135,7 @@ private slots:
         LauncherClient launcher;
         QVERIFY2(launcher.start(dir), qPrintable(launcher.lastError()));
         const auto open = launcher.boxes();
-        QCOMPARE(flat(open), QStringList{QStringLiteral("info|启动检测|") + text});
+        QCOMPARE(flat(open), QStringList{QStringLiteral("info|启动检测|") + text + QStringLiteral("|2")});
         // The refusal comes before the main window exists.
         QVERIFY(launcher.value(QStringLiteral("get 目前位置")).startsWith(QStringLiteral("<error")));
         QCOMPARE(tree(dir), before);
@@ -160,9 +160,9 @@ private slots:
         QCOMPARE(launcher.value(QStringLiteral("get 目前位置")), QStringLiteral("目前位置 * [ 开服设置 ]"));
         QCOMPARE(launcher.send(QStringLiteral("set 编辑框2 ")).line, QStringLiteral("ok"));
 
-        // The reply comes before the click opens its modal box, or the client would never get it.
+        // The reply comes once the click's modal box is shown, from inside the box's loop.
         QCOMPARE(launcher.send(QStringLiteral("click 超级按钮21")).line, QStringLiteral("ok"));
-        const QStringList shown{QStringLiteral("info|数据提示|数据不能为空")};
+        const QStringList shown{QStringLiteral("info|数据提示|数据不能为空|2")};
         QCOMPARE(flat(launcher.boxes()), shown);
         QCOMPARE(launcher.value(QStringLiteral("get 标签2")), QStringLiteral("数据不能为空"));
         QCOMPARE(launcher.value(QStringLiteral("get 目前位置")), QStringLiteral("目前位置 * [ 开服设置 ]"));

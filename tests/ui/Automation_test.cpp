@@ -2,6 +2,7 @@
 #include "platform/RunDirectory.h"
 #include "ui/MainWindow.h"
 #include "ui/MessageBoxes.h"
+#include "ui/Theme.h"
 #include "ui/automation/AutomationServer.h"
 #include "ui/automation/LineProtocol.h"
 #include "ui/widgets/Controls.h"
@@ -15,16 +16,22 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QMimeData>
+#include <QPushButton>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <atomic>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -48,6 +55,72 @@ protected:
     }
 };
 
+// A client on its own thread with a plain blocking socket, as a script in another process would be:
+// it sees a reply the moment the launcher writes it, not when the test's event loop gets round to it.
+class ScriptClient {
+public:
+    explicit ScriptClient(const QString& path)
+    {
+        m_fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        qstrncpy(address.sun_path, QFile::encodeName(path).constData(), sizeof(address.sun_path));
+        if (::connect(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0) {
+            ::close(m_fd);
+            m_fd = -1;
+        }
+    }
+    ~ScriptClient()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    bool connected() const { return m_fd >= 0; }
+
+    // Sends one line and blocks until its reply line (without the line end), or "<lost>".
+    QString command(const QByteArray& line)
+    {
+        if (!sendAll(line + '\n'))
+            return QStringLiteral("<lost>");
+        qsizetype end;
+        while ((end = m_buffer.indexOf('\n')) < 0) {
+            pollfd p{m_fd, POLLIN, 0};
+            if (::poll(&p, 1, 30000) <= 0)
+                return QStringLiteral("<lost>");
+            char chunk[4096];
+            const ssize_t n = ::recv(m_fd, chunk, sizeof chunk, 0);
+            if (n <= 0)
+                return QStringLiteral("<lost>");
+            m_buffer.append(chunk, n);
+        }
+        const QString reply = QString::fromUtf8(m_buffer.left(end));
+        m_buffer.remove(0, end + 1);
+        return reply;
+    }
+
+    // Writes without blocking and never reads; false once the launcher has closed the connection.
+    bool sendWithoutReading(const QByteArray& bytes)
+    {
+        const ssize_t n = ::send(m_fd, bytes.constData(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+        return n >= 0 || errno == EAGAIN || errno == EWOULDBLOCK;
+    }
+
+private:
+    bool sendAll(const QByteArray& bytes)
+    {
+        for (qsizetype done = 0; done < bytes.size();) {
+            const ssize_t n = ::send(m_fd, bytes.constData() + done, bytes.size() - done, MSG_NOSIGNAL);
+            if (n <= 0)
+                return false;
+            done += n;
+        }
+        return true;
+    }
+
+    int m_fd = -1;
+    QByteArray m_buffer;
+};
+
 // A small window with one control of each kind the commands handle beyond the main window's.
 struct Fixture {
     QWidget window;
@@ -57,9 +130,21 @@ struct Fixture {
     QComboBox* combo = new QComboBox(&window);
     DropTarget* target = new DropTarget(QStringLiteral("drop here"), &window);
     QLabel* plain = new QLabel(QStringLiteral("no drops"), &window);
+    // Its click handler finishes its work in a queued step, as handlers that save a file do.
+    QPushButton* deferred = new QPushButton(QStringLiteral("save"), &window);
+    QPushButton* warn = new QPushButton(QStringLiteral("warn"), &window);
+    std::atomic<bool> saved{false};
 
     Fixture()
     {
+        deferred->setObjectName(QStringLiteral("测试保存"));
+        warn->setObjectName(QStringLiteral("测试提示"));
+        QObject::connect(deferred, &QPushButton::clicked, deferred,
+                         [this] { QTimer::singleShot(0, deferred, [this] { saved = true; }); });
+        QObject::connect(warn, &QPushButton::clicked, warn, [] {
+            boxes::showInfoBox(QStringLiteral("请先选择一项"), QStringLiteral("温馨提示"),
+                               boxes::SelectFirst);
+        });
         window.setObjectName(QStringLiteral("测试窗口"));
         list->setObjectName(QStringLiteral("测试列表"));
         edit->setObjectName(QStringLiteral("测试输入"));
@@ -76,7 +161,8 @@ struct Fixture {
         list->addTopLevelItem(new QTreeWidgetItem(QStringList{QStringLiteral("d.jar"), QString()}));
         combo->addItems({QStringLiteral("Spigot"), QStringLiteral("Paper")});
         auto* layout = new QVBoxLayout(&window);
-        for (QWidget* w : std::initializer_list<QWidget*>{list, edit, rich, combo, target, plain})
+        for (QWidget* w :
+             std::initializer_list<QWidget*>{list, edit, rich, combo, target, plain, deferred, warn})
             layout->addWidget(w);
         window.resize(400, 500);
     }
@@ -263,7 +349,7 @@ private slots:
         boxes::askConfirm(QStringLiteral("确定要删除这个任务吗？"), QStringLiteral("计划任务"));
         QCOMPARE(lineprotocol::splitRecords(value(QStringLiteral("boxes"))),
                  std::optional(QList<QStringList>{{QStringLiteral("confirm"), QStringLiteral("计划任务"),
-                                                   QStringLiteral("确定要删除这个任务吗？")}}));
+                                                   QStringLiteral("确定要删除这个任务吗？"), QString()}}));
         QCOMPARE(value(QStringLiteral("get 标签1")),
                  QStringLiteral("计划任务")); // the box is the newest window
         QCOMPARE(run(QStringLiteral("answer 取消")), QStringLiteral("ok"));
@@ -277,13 +363,100 @@ private slots:
         });
         boxes::showInfoBox(QStringLiteral("保存数据成功"), QStringLiteral("数据提示"), boxes::Success);
         QCOMPARE(seen.size(), 4);
-        QCOMPARE(seen[0], QStringLiteral("info\t数据提示\t保存数据成功"));
+        QCOMPARE(seen[0], QStringLiteral("info\t数据提示\t保存数据成功\t1"));
         QVERIFY2(seen[1].startsWith(QStringLiteral("error ")), qPrintable(seen[1])); // behind the modal box
         QVERIFY2(seen[2].startsWith(QStringLiteral("error ")),
                  qPrintable(seen[2])); // an info box has no 取消
         QCOMPARE(seen[3], QStringLiteral("ok"));
         QCOMPARE(value(QStringLiteral("boxes")), QString());
         QCOMPARE(value(QStringLiteral("prop 选择夹1 currentIndex")), QStringLiteral("0"));
+    }
+
+    void focusRunsTheFocusHandlers()
+    {
+        Fixture f;
+        f.window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.window));
+
+        // The title box of the main window, behind the newer window: its frame takes the theme's
+        // colour while it has the focus.
+        const QColor main = theme::current().main;
+        const QString mainText =
+            QStringLiteral("%1,%2,%3").arg(main.red()).arg(main.green()).arg(main.blue());
+        const QString idle = QStringLiteral("236,236,236");
+        QCOMPARE(run(QStringLiteral("focus 编辑框17")), QStringLiteral("ok"));
+        QCOMPARE(value(QStringLiteral("prop 外形框28 lineColor")), mainText);
+        QCOMPARE(run(QStringLiteral("focus 测试输入")), QStringLiteral("ok"));
+        QCOMPARE(value(QStringLiteral("prop 外形框28 lineColor")), idle);
+        QVERIFY(f.edit->hasFocus());
+        QCOMPARE(run(QStringLiteral("focus 目前位置")),
+                 QStringLiteral("error 目前位置 takes no keyboard focus"));
+    }
+
+    // The reply of an input comes after its handlers' work, or once the modal box it opened is up;
+    // the box is listed with its icon kind. Driven from another thread as a separate script would.
+    void repliesFollowTheirInput()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("s.sock"));
+        AutomationServer server;
+        QVERIFY2(server.listen(path), qPrintable(server.errorString()));
+        Fixture f;
+        f.window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.window));
+
+        QStringList replies;
+        bool savedAtReply = false;
+        std::atomic<bool> done{false};
+        std::thread script([&] {
+            ScriptClient client(path);
+            replies << client.command("click 测试保存");
+            savedAtReply = f.saved;
+            replies << client.command("click 测试提示") << client.command("boxes")
+                    << client.command("answer 确定") << client.command("boxes");
+            done = true;
+        });
+        const auto join = qScopeGuard([&script] { script.join(); });
+        QTRY_VERIFY_WITH_TIMEOUT(done, 60000);
+
+        QCOMPARE(replies.value(0), QStringLiteral("ok"));
+        QVERIFY(savedAtReply);
+        QCOMPARE(replies.value(1), QStringLiteral("ok"));
+        const lineprotocol::Reply listed = lineprotocol::parseReply(replies.value(2));
+        QVERIFY2(listed.ok, qPrintable(replies.value(2)));
+        QCOMPARE(lineprotocol::splitRecords(listed.value),
+                 std::optional(QList<QStringList>{{QStringLiteral("info"), QStringLiteral("温馨提示"),
+                                                   QStringLiteral("请先选择一项"), QStringLiteral("3")}}));
+        QCOMPARE(replies.value(3), QStringLiteral("ok"));
+        QCOMPARE(replies.value(4), QStringLiteral("ok"));
+    }
+
+    void aClientThatNeverReadsIsDisconnected()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("s.sock"));
+        AutomationServer server;
+        QVERIFY2(server.listen(path), qPrintable(server.errorString()));
+        ScriptClient idle(path);
+        QVERIFY(idle.connected());
+        QByteArray burst;
+        for (int i = 0; i < 2000; ++i)
+            burst += "get 目前位置\n";
+        // Unbounded, the launcher would hold every reply and grow without end; bounded, it hangs up
+        // once about a mebibyte of replies waits unread.
+        qint64 sent = 0;
+        QTRY_VERIFY_WITH_TIMEOUT(!idle.sendWithoutReading(burst) || (sent += burst.size()) > (256 << 20),
+                                 120000);
+        QVERIFY2(sent < (64 << 20), qPrintable(QString::number(sent)));
+
+        // Other clients are still served.
+        QLocalSocket other;
+        other.connectToServer(path);
+        QVERIFY(other.waitForConnected(10000));
+        other.write("get 目前位置\n");
+        QByteArray reply;
+        QTRY_VERIFY((reply += other.readAll()).endsWith('\n'));
+        QVERIFY(reply.startsWith("ok "));
     }
 
     void errorReplies_data()

@@ -10,7 +10,10 @@
 #include "ui/widgets/Controls.h"
 #include "ui/widgets/FlatButton.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QEnterEvent>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -251,6 +254,37 @@ private slots:
         QVERIFY(QFileInfo::exists(rundir::join(QStringLiteral("panel/server/server.properties"))));
     }
 
+    // Hovered, the title bar's × and — show their picture in the glyph's place, centred; drawn
+    // beside the glyph it pushed the glyph out of the 34-pixel button.
+    void titleButtonsShowTheHoverPictureInPlaceOfTheGlyph()
+    {
+        for (const QString& name : {QStringLiteral("超级按钮2"), QStringLiteral("超级按钮11")}) {
+            auto* button = control<FlatButton>(name);
+            const QPixmap picture = button->hoverPicture();
+            QVERIFY(!picture.isNull());
+            const QPointF centre = QRectF(button->rect()).center();
+            QEnterEvent enter(centre, centre, button->mapToGlobal(centre));
+            QApplication::sendEvent(button, &enter);
+            const QImage hovered = button->grab().toImage();
+            QEvent leave(QEvent::Leave);
+            QApplication::sendEvent(button, &leave);
+
+            // Everything drawn, against the button's own corner.
+            const QRgb corner = hovered.pixel(0, 0);
+            QRect drawn;
+            for (int y = 0; y < hovered.height(); ++y)
+                for (int x = 0; x < hovered.width(); ++x)
+                    if (hovered.pixel(x, y) != corner)
+                        drawn |= QRect(x, y, 1, 1);
+            const qreal scale = hovered.devicePixelRatio();
+            QVERIFY2(drawn.isValid(), qPrintable(name));
+            QVERIFY2(drawn.width() <= picture.deviceIndependentSize().width() * scale + 2,
+                     qPrintable(QStringLiteral("%1 draws %2 px wide").arg(name).arg(drawn.width())));
+            QVERIFY2(qAbs(drawn.center().x() - hovered.width() / 2) <= 2 * scale, qPrintable(name));
+            QVERIFY2(qAbs(drawn.center().y() - hovered.height() / 2) <= 2 * scale, qPrintable(name));
+        }
+    }
+
     void autostartEntryFollowsTheButton()
     {
         QTemporaryDir config;
@@ -259,6 +293,12 @@ private slots:
         click(QStringLiteral("超级按钮39"));
         QVERIFY(QFileInfo::exists(entry));
         QCOMPARE(settings::readPreference(settings::AutostartKey), QStringLiteral("启用"));
+        // Started with --run-dir, the entry brings the launcher back to the same folder.
+        QFile file(entry);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString runDirArgument = QStringLiteral("\"--run-dir\" \"%1\"").arg(m_dir->path());
+        QVERIFY(file.readAll().contains(runDirArgument.toUtf8()));
+        file.close();
         click(QStringLiteral("超级按钮39"));
         QVERIFY(!QFileInfo::exists(entry));
         QCOMPARE(settings::readPreference(settings::AutostartKey), QStringLiteral("停用"));

@@ -122,6 +122,10 @@ private slots:
         const QByteArray raw = readBytes(theme::settingsPath());
         QVERIFY2(raw.contains(codepage::toGbk(QStringLiteral("配色名称=绿色"))), raw.constData());
         QVERIFY(!raw.contains(QStringLiteral("绿色").toUtf8()));
+        // The title step stores the (empty) title at a first start too.
+        QVERIFY2(raw.contains(codepage::toGbk(QStringLiteral("[开服器标题]\r\n主标题=\r\n"))),
+                 raw.constData());
+        QCOMPARE(m_controller->window()->windowTitle(), QString());
 
         QCOMPARE(background(QStringLiteral("图片框4")), Green);
         QCOMPARE(background(QStringLiteral("超级按钮16")), Green); // console start button

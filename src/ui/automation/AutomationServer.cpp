@@ -1,5 +1,6 @@
 #include "ui/automation/AutomationServer.h"
 
+#include "platform/SocketFile.h"
 #include "ui/MessageBoxes.h"
 #include "ui/automation/ControlDriver.h"
 #include "ui/automation/LineProtocol.h"
@@ -14,13 +15,13 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QStringDecoder>
 #include <QTemporaryDir>
 #include <QTimer>
 
 #include <cstring>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -29,6 +30,11 @@ using lineprotocol::okReply;
 
 // A client that sends more than this without a line end is talking nonsense; its line is dropped.
 constexpr qsizetype MaxLineBytes = 1 << 20;
+// Replies a client has not read yet are held up to this size; past it the client is dropped. A
+// client that sends "get" lines in a loop and never reads grew the launcher by 100 MB a second.
+constexpr qint64 MaxPendingOutputBytes = 1 << 20;
+// Commands that arrive while an earlier one of the same client is still pending wait, up to this.
+constexpr qsizetype MaxPendingInputBytes = 4 << 20;
 constexpr int MaxWaitMs = 600000;
 const QString MainWindowName = QStringLiteral("启动窗口");
 
@@ -61,26 +67,55 @@ public:
         socket->setParent(this);
     }
 
+    // Writes one reply line, or drops the client when its unread replies would pass the bound.
     void reply(const QString& line)
     {
-        socket->write(line.toUtf8() + '\n');
+        if (dropped)
+            return;
+        const QByteArray bytes = line.toUtf8() + '\n';
+        if (socket->bytesToWrite() + bytes.size() > MaxPendingOutputBytes) {
+            drop();
+            return;
+        }
+        socket->write(bytes);
         socket->flush();
+    }
+
+    void drop()
+    {
+        dropped = true;
+        buffer.clear();
+        socket->abort();
+        deleteLater();
     }
 
     QLocalSocket* socket;
     QByteArray buffer;
     bool busy = false;       // an input or a wait of this client is still pending
     bool discarding = false; // dropping the rest of an over-long line
+    bool dropped = false;    // disconnected for not reading its replies; deleted soon
+};
+
+// The reply of an input command, sent once: after the input and the work it queued have run, or as
+// soon as a box appears while it runs (a modal box only returns when it is answered).
+struct AutomationServer::PendingReply {
+    QPointer<Connection> connection;
+    QString reply;
+    bool sent = false;
 };
 
 AutomationServer::AutomationServer()
 {
     qApp->installEventFilter(this);
-    connect(qApp, &QCoreApplication::aboutToQuit, this, &AutomationServer::removeSocketFile);
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
+        sendPendingReplies();
+        removeSocketFile();
+    });
 }
 
 AutomationServer::~AutomationServer()
 {
+    sendPendingReplies();
     if (m_server) {
         for (QObject* child : children())
             if (auto* connection = dynamic_cast<Connection*>(child))
@@ -93,10 +128,9 @@ AutomationServer::~AutomationServer()
 bool AutomationServer::listen(const QString& path)
 {
     const QString full = QFileInfo(path).absoluteFilePath();
-    const QByteArray native = QFile::encodeName(full);
-    struct stat existing {};
-    if (::lstat(native.constData(), &existing) == 0) {
-        if (!S_ISSOCK(existing.st_mode)) {
+    const socketfile::Identity existing = socketfile::identityOf(full);
+    if (existing.exists) {
+        if (!existing.isSocket) {
             m_error = QStringLiteral("%1 exists and is not a socket").arg(full);
             return false;
         }
@@ -106,7 +140,7 @@ bool AutomationServer::listen(const QString& path)
             m_error = QStringLiteral("another program answers on %1").arg(full);
             return false;
         }
-        ::unlink(native.constData()); // left behind by a launcher that was killed
+        socketfile::remove(full); // left behind by a launcher that was killed
     }
 
     // The socket is made in a private folder, given mode 0600, and only then linked into place, so
@@ -117,28 +151,24 @@ bool AutomationServer::listen(const QString& path)
         return false;
     }
     const QString stagingPath = staging.filePath(QStringLiteral("s"));
-    const QByteArray stagingNative = QFile::encodeName(stagingPath);
     auto* server = new QLocalServer(this);
     if (!server->listen(stagingPath)) {
         m_error = server->errorString();
         delete server;
         return false;
     }
-    struct stat made {};
-    if (::chmod(stagingNative.constData(), 0600) != 0 ||
-        ::link(stagingNative.constData(), native.constData()) != 0 ||
-        ::lstat(native.constData(), &made) != 0) {
-        m_error = QStringLiteral("cannot create the socket %1: %2")
-                      .arg(full, QString::fromLocal8Bit(strerror(errno)));
+    const QString failure = socketfile::publishPrivately(stagingPath, full);
+    const socketfile::Identity made = socketfile::identityOf(full);
+    if (!failure.isEmpty() || !made.exists) {
+        m_error = QStringLiteral("cannot create the socket %1: %2").arg(full, failure);
         delete server;
         return false;
     }
-    ::unlink(stagingNative.constData());
+    socketfile::remove(stagingPath);
 
     m_server = server;
     m_path = full;
-    m_socketDevice = made.st_dev;
-    m_socketInode = made.st_ino;
+    m_socket = made;
     connect(m_server, &QLocalServer::newConnection, this, &AutomationServer::acceptConnections);
     return true;
 }
@@ -148,11 +178,9 @@ void AutomationServer::removeSocketFile()
     if (m_path.isEmpty())
         return;
     // Only our own socket: a second launcher may have taken the path over since.
-    const QByteArray native = QFile::encodeName(m_path);
-    struct stat current {};
-    if (::lstat(native.constData(), &current) == 0 && S_ISSOCK(current.st_mode) &&
-        current.st_dev == m_socketDevice && current.st_ino == m_socketInode)
-        ::unlink(native.constData());
+    const socketfile::Identity current = socketfile::identityOf(m_path);
+    if (current.isSocket && current.sameFileAs(m_socket))
+        socketfile::remove(m_path);
     m_path.clear();
 }
 
@@ -161,7 +189,13 @@ void AutomationServer::acceptConnections()
     while (QLocalSocket* socket = m_server->nextPendingConnection()) {
         auto* connection = new Connection(socket, this);
         connect(socket, &QLocalSocket::readyRead, connection, [this, connection] {
+            if (connection->dropped)
+                return;
             connection->buffer += connection->socket->readAll();
+            if (connection->busy && connection->buffer.size() > MaxPendingInputBytes) {
+                connection->drop();
+                return;
+            }
             serve(connection);
         });
         connect(socket, &QLocalSocket::disconnected, connection, &QObject::deleteLater);
@@ -170,19 +204,26 @@ void AutomationServer::acceptConnections()
 
 void AutomationServer::serve(Connection* connection)
 {
-    while (!connection->busy) {
-        const qsizetype end = connection->buffer.indexOf('\n');
+    // Lines are taken from the front by an offset and the buffer is trimmed once on the way out:
+    // removing each line at once made a backlog of short lines quadratic.
+    qsizetype start = 0;
+    const auto trim = qScopeGuard([connection, &start] {
+        if (!connection->dropped)
+            connection->buffer.remove(0, start);
+    });
+    while (!connection->busy && !connection->dropped) {
+        const qsizetype end = connection->buffer.indexOf('\n', start);
         if (end < 0) {
-            if (connection->buffer.size() > MaxLineBytes) {
-                connection->buffer.clear();
+            if (connection->buffer.size() - start > MaxLineBytes) {
+                start = connection->buffer.size();
                 if (!connection->discarding)
                     connection->reply(errorReply(QStringLiteral("line too long")));
                 connection->discarding = true;
             }
             return;
         }
-        QByteArray raw = connection->buffer.left(end);
-        connection->buffer.remove(0, end + 1);
+        QByteArray raw = connection->buffer.mid(start, end - start);
+        start = end + 1;
         if (connection->discarding) {
             connection->discarding = false; // the tail of the line already answered
             continue;
@@ -198,35 +239,69 @@ void AutomationServer::serve(Connection* connection)
 
         Command command = prepare(line);
         QPointer<Connection> guard(connection);
-        const auto resume = [this, guard] {
-            if (!guard)
-                return;
-            guard->busy = false;
-            serve(guard);
-        };
         if (command.replyDelayMs >= 0) {
             connection->busy = true;
-            QTimer::singleShot(command.replyDelayMs, connection, [guard, resume, reply = command.reply] {
+            QTimer::singleShot(command.replyDelayMs, connection, [this, guard, reply = command.reply] {
                 guard->reply(reply);
-                resume();
+                resume(guard);
             });
             return;
         }
-        connection->reply(command.reply);
-        if (command.input) {
-            // The input runs from the event loop after the reply; the client's next command is
-            // queued ahead of the input's own work, so it is served even while the input sits in
-            // a modal box's loop, and after the input when there is none.
-            connection->busy = true;
-            QMetaObject::invokeMethod(
-                this,
-                [this, resume, input = std::move(command.input)] {
-                    QMetaObject::invokeMethod(this, resume, Qt::QueuedConnection);
-                    input();
-                },
-                Qt::QueuedConnection);
-            return;
+        if (!command.input) {
+            connection->reply(command.reply);
+            if (connection->dropped)
+                return;
+            continue;
         }
+        // The input runs from the event loop, never inside the socket's readyRead handler: Qt does
+        // not emit readyRead again while that handler runs, so a modal box opened there would never
+        // hear the client's next command.
+        connection->busy = true;
+        auto pending = std::make_shared<PendingReply>(PendingReply{guard, command.reply});
+        QMetaObject::invokeMethod(
+            this,
+            [this, pending, input = std::move(command.input)] {
+                m_pending.append(pending);
+                input();
+                // Queued, so whatever the input's handlers queued themselves runs first.
+                QMetaObject::invokeMethod(
+                    this, [this, pending] { sendPending(pending); }, Qt::QueuedConnection);
+            },
+            Qt::QueuedConnection);
+        return;
+    }
+}
+
+void AutomationServer::resume(Connection* connection)
+{
+    if (!connection || connection->dropped)
+        return;
+    connection->busy = false;
+    serve(connection);
+}
+
+void AutomationServer::sendPending(const std::shared_ptr<PendingReply>& pending)
+{
+    m_pending.removeOne(pending);
+    if (pending->sent)
+        return;
+    pending->sent = true;
+    if (!pending->connection)
+        return;
+    pending->connection->reply(pending->reply);
+    resume(pending->connection);
+}
+
+void AutomationServer::sendPendingReplies()
+{
+    // "click 超级按钮2" quits the launcher: the main loop ends before the reply's queued step runs,
+    // and the script would see the socket close without an answer.
+    const QList<std::shared_ptr<PendingReply>> pending = std::exchange(m_pending, {});
+    for (const std::shared_ptr<PendingReply>& reply : pending) {
+        if (reply->sent || !reply->connection)
+            continue;
+        reply->sent = true;
+        reply->connection->reply(reply->reply);
     }
 }
 
@@ -253,6 +328,12 @@ bool AutomationServer::eventFilter(QObject* watched, QEvent* event)
             m_shownWindows.removeIf(
                 [widget](const QPointer<QWidget>& w) { return w.isNull() || w == widget; });
             m_shownWindows.prepend(widget);
+            // A box opened by an input answers that input's command. The reply is queued, so it is
+            // sent from inside a modal box's own loop, once the box is up.
+            if (widget->property("boxKind").isValid())
+                for (const std::shared_ptr<PendingReply>& pending : std::as_const(m_pending))
+                    QMetaObject::invokeMethod(
+                        this, [this, pending] { sendPending(pending); }, Qt::QueuedConnection);
         }
     }
     return QObject::eventFilter(watched, event);
@@ -291,9 +372,12 @@ AutomationServer::Command AutomationServer::prepare(const QString& line)
 
     if (word == QLatin1String("boxes")) {
         QList<QStringList> records;
-        for (QWidget* box : boxes::openBoxes())
+        for (QWidget* box : boxes::openBoxes()) {
+            const QVariant icon = box->property("infoKind");
             records.append({box->property("boxKind").toString(), labelText(box, QStringLiteral("标签1")),
-                            labelText(box, QStringLiteral("标签2"))});
+                            labelText(box, QStringLiteral("标签2")),
+                            icon.isValid() ? icon.toString() : QString()});
+        }
         return {okReply(lineprotocol::joinRecords(records)), {}, -1};
     }
     if (word == QLatin1String("answer")) {
@@ -340,9 +424,9 @@ AutomationServer::Command AutomationServer::prepare(const QString& line)
 AutomationServer::Command AutomationServer::prepareControlCommand(const QString& word, QStringView rest)
 {
     static const QStringList controlCommands = {
-        QStringLiteral("get"),   QStringLiteral("prop"),     QStringLiteral("set"),
-        QStringLiteral("click"), QStringLiteral("dblclick"), QStringLiteral("key"),
-        QStringLiteral("rows"),  QStringLiteral("select"),   QStringLiteral("drop")};
+        QStringLiteral("get"),      QStringLiteral("prop"), QStringLiteral("set"),  QStringLiteral("click"),
+        QStringLiteral("dblclick"), QStringLiteral("key"),  QStringLiteral("rows"), QStringLiteral("select"),
+        QStringLiteral("drop"),     QStringLiteral("focus")};
     if (!controlCommands.contains(word))
         return {errorReply(QStringLiteral("unknown command %1").arg(word)), {}, -1};
 
@@ -380,6 +464,8 @@ AutomationServer::Command AutomationServer::prepareControlCommand(const QString&
     if (word == QLatin1String("key"))
         return fromInput(
             controldriver::key(control, *argument == QLatin1String(" ") ? *argument : argument->trimmed()));
+    if (word == QLatin1String("focus"))
+        return fromInput(controldriver::focus(control));
     if (word == QLatin1String("select")) {
         bool number = false;
         const int row = argument->trimmed().toInt(&number);

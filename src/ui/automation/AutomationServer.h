@@ -1,12 +1,14 @@
 #pragma once
 
+#include "platform/SocketFile.h"
+
 #include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QString>
 
 #include <functional>
-#include <sys/types.h>
+#include <memory>
 
 class QLocalServer;
 class QWidget;
@@ -21,19 +23,31 @@ class QWidget;
 //   click NAME, dblclick NAME
 //   key NAME KEY             Return, Enter, Escape, Tab, Backspace, Delete, Space, Up, Down, Left,
 //                            Right, Home, End, or one character
+//   focus NAME               give the control the keyboard focus; the old focus widget gets its
+//                            focus-out and the control its focus-in even when no window manager
+//                            makes the window active
 //   rows NAME                the rows of a list (fields and records as in LineProtocol.h)
 //   select NAME ROW          select a row (from 0) as a click would
 //   drop NAME PATH...        drop files; several paths are separated by tabs (\t), or by blanks
 //                            when the line holds no tab and is not itself the path of a file
-//   boxes                    the open boxes, newest first: kind, title, text
+//   boxes                    the open boxes, newest first, four fields each: kind ("info" or
+//                            "confirm"), title, text, and the icon of an info box (1 success,
+//                            2 error, 3 select-first, 0 none); the fourth field of a confirm box is
+//                            always empty
 //   answer BUTTON            press 确定, 取消 or × on the newest box
 //   screenshot FILE          save the main window as PNG
 //   wait MS                  let the event loop run for MS milliseconds, then reply
 //
 // NAME is an objectName, looked up in the open windows, newest first. The socket is served from
-// the event loop, so it keeps answering while a modal box runs its own loop. Input commands reply
-// first and act afterwards, because their effect may be a modal box that only returns once it is
-// answered; the next command of the same client waits until that input has been delivered.
+// the event loop, so it keeps answering while a modal box runs its own loop.
+//
+// Input commands (set, click, dblclick, key, focus, select, drop, answer) reply once the input has
+// been delivered and the work its handlers queued has run, so a file a click writes is there when
+// its "ok" arrives. An input that opens a box replies as soon as the box is shown instead: a modal
+// box only returns when it is answered, and the reply is sent from inside its loop. The client's
+// next command waits for the reply of the one before.
+//
+// Each client may have at most 1 MiB of replies it has not read; past that it is disconnected.
 class AutomationServer : public QObject {
     Q_OBJECT
 
@@ -61,6 +75,7 @@ private:
         int replyDelayMs = -1;       // "wait": the reply goes out after this many milliseconds
     };
     class Connection;
+    struct PendingReply;
 
     Command prepare(const QString& line);
     Command prepareControlCommand(const QString& word, QStringView rest);
@@ -69,12 +84,15 @@ private:
 
     void acceptConnections();
     void serve(Connection* connection);
+    void resume(Connection* connection);
+    void sendPending(const std::shared_ptr<PendingReply>& pending);
+    void sendPendingReplies();
     void removeSocketFile();
 
     QLocalServer* m_server = nullptr;
     QString m_path;
     QString m_error;
-    dev_t m_socketDevice = 0;
-    ino_t m_socketInode = 0;
-    QList<QPointer<QWidget>> m_shownWindows; // newest first
+    socketfile::Identity m_socket;                  // the socket file this server made
+    QList<QPointer<QWidget>> m_shownWindows;        // newest first
+    QList<std::shared_ptr<PendingReply>> m_pending; // input commands whose input is running
 };

@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QDragEnterEvent>
 #include <QFileInfo>
+#include <QFocusEvent>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -354,6 +355,47 @@ Input key(QWidget* control, const QString& name)
             return;
         QKeyEvent release(QEvent::KeyRelease, keyInfo.key, Qt::NoModifier, keyInfo.text);
         QApplication::sendEvent(guard, &release);
+    });
+}
+
+Input focus(QWidget* control)
+{
+    if (const QString reason = unreachable(control); !reason.isEmpty())
+        return refused(reason);
+    QWidget* target = control;
+    while (target->focusProxy())
+        target = target->focusProxy();
+    if (target->focusPolicy() == Qt::NoFocus)
+        return refused(QStringLiteral("%1 takes no keyboard focus").arg(nameOf(control)));
+    QPointer<QWidget> guard(target);
+    return ready([guard] {
+        if (!guard)
+            return;
+        QWidget* window = guard->window();
+        if (QApplication::activeWindow() != window) {
+            // Without a window manager (Xvfb alone) a request to activate is never granted, and
+            // setFocus on a widget of an inactive window only records it: no focus events at all.
+            window->activateWindow();
+            QT_WARNING_PUSH
+            QT_WARNING_DISABLE_DEPRECATED
+            QApplication::setActiveWindow(window);
+            QT_WARNING_POP
+        }
+        if (!guard)
+            return;
+        QPointer<QWidget> previous = window->focusWidget();
+        guard->setFocus(Qt::OtherFocusReason);
+        if (!guard || guard->hasFocus())
+            return;
+        // Still not active: deliver the change by hand, as the focus handlers expect it.
+        if (previous && previous != guard) {
+            QFocusEvent out(QEvent::FocusOut, Qt::OtherFocusReason);
+            QApplication::sendEvent(previous, &out);
+        }
+        if (guard) {
+            QFocusEvent in(QEvent::FocusIn, Qt::OtherFocusReason);
+            QApplication::sendEvent(guard, &in);
+        }
     });
 }
 

@@ -37,6 +37,9 @@ bool rows(QWidget* control, QList<QStringList>* out, QString* error);
 Input setText(QWidget* control, const QString& text);
 Input click(QWidget* control, bool doubleClick);
 Input key(QWidget* control, const QString& key);
+// Gives the control (or its focus proxy) the keyboard focus, with the focus-out and focus-in events a
+// user's click would cause, also where no window manager makes its window active.
+Input focus(QWidget* control);
 Input selectRow(QWidget* control, int row);
 // Runs the drag-enter check at once; the move and the drop come with the input.
 Input dropFiles(QWidget* control, const QStringList& paths);

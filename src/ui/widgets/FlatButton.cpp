@@ -3,6 +3,18 @@
 #include <QPainter>
 #include <QPainterPath>
 
+namespace {
+
+// One visible character, such as the title bar's "×" and "—". A picture on such a button is the
+// drawn form of that glyph, so it takes the glyph's place instead of standing beside it: drawn
+// beside it, the pair is wider than the 34-pixel button and the glyph was pushed out and clipped.
+bool isGlyph(const QString& text)
+{
+    return text.size() == 1 || (text.size() == 2 && text[0].isHighSurrogate());
+}
+
+} // namespace
+
 FlatButton::FlatButton(const QString& text, QWidget* parent) : QAbstractButton(parent)
 {
     setText(text);
@@ -61,7 +73,8 @@ void FlatButton::setCornerRadius(int radius)
 QSize FlatButton::sizeHint() const
 {
     const QSize textSize = fontMetrics().size(Qt::TextSingleLine, text());
-    const int pictureWidth = m_picture.isNull() ? 0 : m_picture.width() / m_picture.devicePixelRatio() + 6;
+    const int pictureWidth =
+        m_picture.isNull() || isGlyph(text()) ? 0 : m_picture.width() / m_picture.devicePixelRatio() + 6;
     return {textSize.width() + pictureWidth + 20, qMax(textSize.height() + 12, 30)};
 }
 
@@ -106,7 +119,7 @@ void FlatButton::paintEvent(QPaintEvent*)
         return;
     }
     const QSizeF pictureSize = picture.deviceIndependentSize();
-    if (text().isEmpty()) {
+    if (text().isEmpty() || isGlyph(text())) {
         const QPointF topLeft((width() - pictureSize.width()) / 2, (height() - pictureSize.height()) / 2);
         painter.drawPixmap(topLeft, picture);
         return;

@@ -6,7 +6,9 @@
 
 // A flat button with its own text and background colour for the normal, hover and focus states,
 // and optional pictures. A checkable button shows its hover picture while checked, which is how the
-// check buttons show their ticked box.
+// check buttons show their ticked box. A picture sits left of the caption, the pair centred; on a
+// button whose caption is one glyph (the title bar's "×" and "—") the picture replaces the glyph,
+// centred.
 class FlatButton : public QAbstractButton {
     Q_OBJECT
     Q_PROPERTY(QColor textColor READ textColor WRITE setTextColor)

@@ -42,7 +42,8 @@ public:
     // The value of an ok reply; for an error reply the text "<error: REASON>", so a comparison in
     // a test shows the reason.
     QString value(const QString& line);
-    // The open boxes (kind, title, text), newest first; nothing when the reply is an error.
+    // The open boxes (kind, title, text, icon kind of an info box), newest first; nothing when the
+    // reply is an error.
     std::optional<QList<QStringList>> boxes();
     std::optional<QList<QStringList>> rows(const QString& control);
 
