@@ -12,6 +12,15 @@ QByteArray toGbk(const QString& text);
 // Malformed bytes become U+FFFD; a truncated trailing character is dropped.
 QString fromGbk(const QByteArray& bytes);
 
+// GBK for every character GBK holds, and GB18030's four-byte form for the others (Hangul, emoji,
+// rare Han): a text GBK cannot hold survives a round trip, while GBK text keeps its exact bytes.
+// GBK never uses a digit as a second byte, so a four-byte sequence cannot be mistaken for GBK.
+// `lossless` is false when a character could not be encoded at all (a lone surrogate became '?').
+QByteArray toGbkExtended(const QString& text, bool* lossless = nullptr);
+// Reads what toGbkExtended writes, and any GBK text; malformed bytes become U+FFFD and a truncated
+// trailing character is dropped, as fromGbk does.
+QString fromGbkExtended(const QByteArray& bytes);
+
 QByteArray toGb18030(const QString& text);
 // All or nothing: false when the bytes are not valid GB18030.
 bool fromGb18030(const QByteArray& bytes, QString* out);

@@ -165,11 +165,16 @@ void LauncherController::saveServerSettings()
         boxes::showInfoBox(QStringLiteral("数据不能为空"), QStringLiteral("数据提示"), boxes::Error);
         return;
     }
+    QList<std::pair<QString, QString>> values;
     for (const LaunchField& field : launchFields())
-        settings::writeServerSetting(field.key, text(field.control));
+        values.append({field.key, text(field.control)});
+    if (const QString failure = settings::saveServerSettings(values); !failure.isEmpty()) {
+        boxes::showInfoBox(failure, QStringLiteral("数据提示"), boxes::Error);
+        return;
+    }
     for (const auto& step : m_afterSaveSteps)
         step();
-    boxes::showInfoBox(QStringLiteral("保存数据成功"), QStringLiteral("数据提示"), boxes::Success);
+    boxes::showInfoBox(settings::SaveSucceededText, QStringLiteral("数据提示"), boxes::Success);
 }
 
 void LauncherController::openResetQuestion()
