@@ -28,6 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                         key.contains(QLatin1Char('\n')) || key.contains(QLatin1Char('\r')) ||
                         value.contains(QLatin1Char('\n')) || value.contains(QLatin1Char('\r'));
     fuzzsupport::check((result == ini::WriteResult::LineBreak) == breaks, "line break decision");
+    const bool findableKey = !key.contains(QLatin1Char('=')) && !key.trimmed().startsWith(QLatin1Char('['));
+    fuzzsupport::check(breaks || (result == ini::WriteResult::BadKey) == !findableKey, "key decision");
     if (result != ini::WriteResult::Written)
         return 0;
     const QByteArray written = readWholeFile(path);
@@ -35,10 +37,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                        "second save");
     fuzzsupport::check(readWholeFile(path) == written, "second save changed the file");
 
-    // A name the reader can find again: no "=" in the key, a section name that is its own trimmed
-    // form without "]", and a value the reader does not trim or unquote.
-    const bool plainNames = !key.contains(QLatin1Char('=')) && !key.trimmed().isEmpty() &&
-                            !key.trimmed().startsWith(QLatin1Char('[')) && section == section.trimmed() &&
+    // Names the reader compares as given (a section name that is its own trimmed form without
+    // brackets), and a value the reader does not trim or unquote.
+    const bool plainNames = !key.trimmed().isEmpty() && section == section.trimmed() &&
                             !section.contains(QLatin1Char(']')) && !section.contains(QLatin1Char('['));
     const bool plainValue = value == value.trimmed() && !value.startsWith(QLatin1Char('"')) &&
                             !value.startsWith(QLatin1Char('\''));

@@ -12,9 +12,10 @@ QByteArray toGbk(const QString& text);
 // Malformed bytes become U+FFFD; a truncated trailing character is dropped.
 QString fromGbk(const QByteArray& bytes);
 
-// GBK for every character GBK holds, and GB18030's four-byte form for the others (Hangul, emoji,
-// rare Han): a text GBK cannot hold survives a round trip, while GBK text keeps its exact bytes.
-// GBK never uses a digit as a second byte, so a four-byte sequence cannot be mistaken for GBK.
+// GBK for every character GBK holds, and GB18030's form for the others (four bytes for Hangul, emoji
+// or rare Han; two bytes for private-use characters in the user-defined areas, which GBK leaves
+// unmapped): a text GBK cannot hold survives a round trip, while GBK text keeps its exact bytes.
+// Neither form is valid GBK (GBK never uses a digit as a second byte), so none is mistaken for GBK.
 // `lossless` is false when a character could not be encoded at all (a lone surrogate became '?').
 QByteArray toGbkExtended(const QString& text, bool* lossless = nullptr);
 // Reads what toGbkExtended writes, and any GBK text; malformed bytes become U+FFFD and a truncated

@@ -31,6 +31,7 @@ QString valueIn(const QString& fileText, const QString& section, const QString& 
 enum class WriteResult {
     Written,     // the file holds the values (possibly unchanged)
     LineBreak,   // a value, key or section holds a CR or LF: it would become a line of its own
+    BadKey,      // a key holding "=" or starting with "[" could never be found again
     Unencodable, // a value holds text no code page can store (a lone UTF-16 surrogate)
     Unreadable,  // the current file cannot be read or is larger than MaxFileSize; left untouched
     WriteFailed, // the new file could not be written (full disk, no permission); old file untouched

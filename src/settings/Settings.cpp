@@ -43,6 +43,7 @@ QString saveServerSettings(const QList<std::pair<QString, QString>>& values)
         return {};
     case ini::WriteResult::LineBreak:
         return SaveLineBreakText;
+    case ini::WriteResult::BadKey:
     case ini::WriteResult::Unencodable:
     case ini::WriteResult::Unreadable:
     case ini::WriteResult::WriteFailed:

@@ -2,17 +2,49 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <iconv.h>
+#include <vector>
 
 namespace codepage {
 namespace {
+
+// An iconv descriptor for the pair, opened once per thread and reset for each use. Opening one per
+// call loaded and unloaded the code page module every time: most of the time spent on a short text.
+iconv_t converterFor(const char* to, const char* from)
+{
+    struct Entry {
+        const char* to;
+        const char* from;
+        iconv_t cd;
+    };
+    struct Cache {
+        std::vector<Entry> entries;
+        ~Cache()
+        {
+            for (const Entry& entry : entries)
+                iconv_close(entry.cd);
+        }
+    };
+    thread_local Cache cache;
+    for (const Entry& entry : cache.entries) {
+        if (std::strcmp(entry.to, to) == 0 && std::strcmp(entry.from, from) == 0) {
+            iconv(entry.cd, nullptr, nullptr, nullptr, nullptr);
+            return entry.cd;
+        }
+    }
+    const iconv_t cd = iconv_open(to, from);
+    if (cd != reinterpret_cast<iconv_t>(-1))
+        cache.entries.push_back({to, from, cd});
+    return cd;
+}
 
 // Converts with iconv; on an unconvertible or malformed input sequence, `replacement` is emitted and
 // `skip` input bytes are passed over. Returns false (and stops) when strict and a sequence is bad.
 bool convert(const char* to, const char* from, const QByteArray& in, QByteArray* out,
              const QByteArray& replacement, int skip, bool strict)
 {
-    iconv_t cd = iconv_open(to, from);
+    iconv_t cd = converterFor(to, from);
     if (cd == reinterpret_cast<iconv_t>(-1))
         return false;
     out->clear();
@@ -41,7 +73,6 @@ bool convert(const char* to, const char* from, const QByteArray& in, QByteArray*
         inPtr += step;
         inLeft -= step;
     }
-    iconv_close(cd);
     return ok;
 }
 
@@ -77,12 +108,7 @@ namespace {
 
 class Converter {
 public:
-    Converter(const char* to, const char* from) : m_cd(iconv_open(to, from)) {}
-    ~Converter()
-    {
-        if (valid())
-            iconv_close(m_cd);
-    }
+    Converter(const char* to, const char* from) : m_cd(converterFor(to, from)) {}
     Converter(const Converter&) = delete;
     Converter& operator=(const Converter&) = delete;
     bool valid() const { return m_cd != reinterpret_cast<iconv_t>(-1); }
@@ -182,10 +208,17 @@ QString fromGbkExtended(const QByteArray& bytes)
         const int error = gbk.run(&inPtr, &inLeft, &out);
         if (error == 0 || error == EINVAL)
             break; // done, or a truncated character at the end
+        // What GBK cannot read may be GB18030: a four-byte character, or a two-byte one from the
+        // user-defined areas that GB18030 maps to the private use area and GBK leaves unmapped.
         const auto* p = reinterpret_cast<const unsigned char*>(inPtr);
         if (inLeft >= 4 && isGb18030FourByte(p) && wide.convertUnit(inPtr, 4, &out)) {
             inPtr += 4;
             inLeft -= 4;
+            continue;
+        }
+        if (inLeft >= 2 && p[0] >= 0x81 && p[1] >= 0x40 && wide.convertUnit(inPtr, 2, &out)) {
+            inPtr += 2;
+            inLeft -= 2;
             continue;
         }
         out.append(replacement);

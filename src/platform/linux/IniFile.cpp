@@ -159,6 +159,8 @@ WriteResult writeValues(const QString& path, const QString& section,
     for (const auto& [key, value] : values) {
         if (hasLineBreak(key) || hasLineBreak(value))
             return WriteResult::LineBreak;
+        if (key.contains(QLatin1Char('=')) || key.trimmed().startsWith(QLatin1Char('[')))
+            return WriteResult::BadKey;
     }
     const FileRead file = readSettingsFile(path);
     if (!file.ok() && file.status != ReadStatus::Missing)
