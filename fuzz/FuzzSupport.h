@@ -16,8 +16,9 @@ namespace fuzzsupport {
 
 inline const QString& runDirectory()
 {
-    static QTemporaryDir dir(QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm/velk-fuzz-XXXXXX")
-                                                                        : QDir::tempPath() + QStringLiteral("/velk-fuzz-XXXXXX"));
+    static QTemporaryDir dir(QDir(QStringLiteral("/dev/shm")).exists()
+                                 ? QStringLiteral("/dev/shm/velk-fuzz-XXXXXX")
+                                 : QDir::tempPath() + QStringLiteral("/velk-fuzz-XXXXXX"));
     static const QString path = [] {
         rundir::setOverride(dir.path());
         QDir(dir.path()).mkpath(QStringLiteral("panel/server"));

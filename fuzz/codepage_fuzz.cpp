@@ -1,6 +1,5 @@
 // Code pages: decoding any bytes, and the round trips the settings files rely on.
 #include "FuzzSupport.h"
-
 #include "platform/CodePage.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)

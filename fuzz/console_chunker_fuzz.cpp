@@ -1,7 +1,6 @@
 // The console chunker: fuzzed output in fuzzed pieces, with idle flushes between them. No chunk is
 // longer than the limit, and UTF-8 output comes out as exactly the text that went in.
 #include "FuzzSupport.h"
-
 #include "platform/CodePage.h"
 #include "server/ConsoleChunker.h"
 

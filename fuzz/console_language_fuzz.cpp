@@ -1,7 +1,6 @@
 // Console language files: any bytes as a language file's text; its phrase list and a translation of
 // each phrase (and of a fuzzed phrase).
 #include "FuzzSupport.h"
-
 #include "console/ConsoleLanguage.h"
 #include "platform/CodePage.h"
 

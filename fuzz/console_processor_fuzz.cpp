@@ -1,7 +1,6 @@
 // Console chunk processing: fuzzed server output through the processor with the default language
 // file chosen, and the replace-all rule with fuzzed search and replacement texts (which must end).
 #include "FuzzSupport.h"
-
 #include "console/ConsoleLanguage.h"
 #include "console/ConsoleProcessor.h"
 #include "platform/AtomicFile.h"

@@ -1,7 +1,6 @@
 // INI files: any bytes as panel/server.ini, then a lookup and a save of fuzzed values. A saved value
 // reads back as saved, a second save changes no byte, and no line break ever gets into the file.
 #include "FuzzSupport.h"
-
 #include "platform/AtomicFile.h"
 #include "platform/CodePage.h"
 #include "platform/IniFile.h"

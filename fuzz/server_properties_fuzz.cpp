@@ -1,7 +1,6 @@
 // server.properties: any bytes as the file, then a read and a write of a fuzzed key and value. The
 // write changes only the value's bytes (and stray force-gamemode lines), and the value reads back.
 #include "FuzzSupport.h"
-
 #include "config/ServerProperties.h"
 #include "platform/AtomicFile.h"
 
@@ -21,7 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QString before = serverprops::readServerProperty(key);
     file.replace("force-gamemode=true\r\n", "");
     file.replace("force-gamemode=false\r\n", "");
-    fuzzsupport::check(readWholeFile(serverprops::propertiesPath()) == file, "a read changed more than it removes");
+    fuzzsupport::check(readWholeFile(serverprops::propertiesPath()) == file,
+                       "a read changed more than it removes");
     serverprops::writeServerProperty(key, value);
     const QByteArray after = readWholeFile(serverprops::propertiesPath());
     if (!file.contains(key.toUtf8() + '=')) {
