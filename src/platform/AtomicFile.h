@@ -10,7 +10,8 @@
 // A rewrite goes to a new file in the same folder, and replaces the old one by a rename only after
 // every write, the flush to disk and the close succeeded, so a full disk or a crash never leaves a
 // half-written or empty file: on failure the old file keeps every byte. A file that already holds
-// exactly these bytes is not written at all.
+// exactly these bytes is not written at all; a file its user may not write (read-only) is refused,
+// as is a folder in its place.
 //
 // Links under the run directory (rundir::path()): a link whose target stays inside the run directory
 // is followed; a link that leaves it (or dangles towards the outside) is never written through and is

@@ -138,6 +138,9 @@ bool writeFileAtomically(const QString& path, const QByteArray& bytes)
     const bool regular = exists && S_ISREG(st.st_mode);
     if (regular && st.st_size == bytes.size() && holdsExactly(file, bytes))
         return true;
+    // The rename would replace a read-only file too; its owner made it read-only to keep it.
+    if (regular && ::access(file.constData(), W_OK) != 0)
+        return false;
 
     const qsizetype slash = file.lastIndexOf('/');
     const QByteArray folder = slash > 0 ? file.left(slash) : QByteArray("/");
