@@ -18,8 +18,8 @@ QString fromGbk(const QByteArray& bytes);
 // Neither form is valid GBK (GBK never uses a digit as a second byte), so none is mistaken for GBK.
 // `lossless` is false when a character could not be encoded at all (a lone surrogate became '?').
 QByteArray toGbkExtended(const QString& text, bool* lossless = nullptr);
-// Reads what toGbkExtended writes, and any GBK text; malformed bytes become U+FFFD and a truncated
-// trailing character is dropped, as fromGbk does.
+// Reads what toGbkExtended writes, and any GBK text; malformed bytes and a truncated trailing
+// character become U+FFFD, so that a line reads the same whether or not another follows it.
 QString fromGbkExtended(const QByteArray& bytes);
 
 QByteArray toGb18030(const QString& text);

@@ -206,8 +206,15 @@ QString fromGbkExtended(const QByteArray& bytes)
     size_t inLeft = static_cast<size_t>(bytes.size());
     while (inLeft > 0) {
         const int error = gbk.run(&inPtr, &inLeft, &out);
-        if (error == 0 || error == EINVAL)
-            break; // done, or a truncated character at the end
+        if (error == 0)
+            break;
+        // A truncated character at the end reads as U+FFFD like any other malformed byte: dropping
+        // it made "[1]\xD3" a section header at the end of a file and no header once a line
+        // followed it.
+        if (error == EINVAL) {
+            out.append(replacement);
+            break;
+        }
         // What GBK cannot read may be GB18030: a four-byte character, or a two-byte one from the
         // user-defined areas that GB18030 maps to the private use area and GBK leaves unmapped.
         const auto* p = reinterpret_cast<const unsigned char*>(inPtr);
