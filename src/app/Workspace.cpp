@@ -4,7 +4,6 @@
 #include "platform/AtomicFile.h"
 #include "platform/RunDirectory.h"
 
-#include <QDir>
 #include <QFileInfo>
 
 namespace workspace {
@@ -21,16 +20,16 @@ QString startupRefusal(const QString& runDirectory)
 
 void prepareWorkspace()
 {
-    QDir root(rundir::path());
-    root.mkdir(QStringLiteral("panel"));
-    root.mkdir(QStringLiteral("panel/server"));
+    makeFolders(rundir::join(QStringLiteral("panel/server")));
     // A missing file and an emptied one both get the default text; the size test avoids reading a
-    // large file once a second.
+    // large file once a second. Anything else (a folder in the way, a file that could not be read or
+    // written) is left alone: the template never replaces settings that are merely unreadable, and a
+    // failed write elsewhere never leaves an empty file behind for this test to mistake.
     const QFileInfo properties(serverprops::propertiesPath());
     if (!properties.exists() || (properties.isFile() && properties.size() == 0))
         writeFileAtomically(properties.absoluteFilePath(), serverprops::defaultTemplate());
-    root.mkdir(QStringLiteral("panel/task-logs"));
-    root.mkdir(QStringLiteral("panel/Console-lang"));
+    makeFolders(rundir::join(QStringLiteral("panel/task-logs")));
+    makeFolders(rundir::join(QStringLiteral("panel/Console-lang")));
 }
 
 } // namespace workspace

@@ -10,9 +10,9 @@ namespace workspace {
 // no "download" folder. The blank test comes first.
 QString startupRefusal(const QString& runDirectory);
 
-// Restores the workspace: panel, panel/server, a default server.properties when it is missing or
-// empty, panel/task-logs and panel/Console-lang. Reports nothing; what fails is tried again on the
-// next call (the status timer calls this once a second).
+// Restores the workspace (folders only inside the run directory): panel, panel/server, a default
+// server.properties when it is missing or empty, panel/task-logs and panel/Console-lang. Reports nothing;
+// what fails is tried again on the next call (the status timer calls this once a second).
 void prepareWorkspace();
 
 } // namespace workspace

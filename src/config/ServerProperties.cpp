@@ -9,6 +9,10 @@
 namespace serverprops {
 namespace {
 
+// A server.properties is a few kilobytes. One past this size is not read, and never rewritten: the
+// launcher reads the file once a second on the user-interface thread.
+constexpr qint64 MaxFileSize = 4 * 1024 * 1024;
+
 struct Located {
     qsizetype valueStart = -1;
     qsizetype valueEnd = -1;
@@ -17,31 +21,77 @@ struct Located {
 // The value runs from behind "key=" to the line end. A last line without a line end (the template's
 // "motd=A Minecraft Server") and bare "\n" line ends are read to the end of that line, so the page
 // shows the value the line holds and a write replaces all of it.
-Located locate(const QString& text, const QString& key)
+Located locate(const QByteArray& bytes, const QByteArray& key)
 {
     Located found;
-    const QString needle = key + QLatin1Char('=');
-    const qsizetype at = text.indexOf(needle);
+    const QByteArray needle = key + '=';
+    const qsizetype at = bytes.indexOf(needle);
     if (key.isEmpty() || at < 0)
         return found;
     found.valueStart = at + needle.size();
-    qsizetype end = text.indexOf(QLatin1Char('\n'), found.valueStart);
+    qsizetype end = bytes.indexOf('\n', found.valueStart);
     if (end < 0)
-        end = text.size();
-    else if (end > found.valueStart && text.at(end - 1) == QLatin1Char('\r'))
+        end = bytes.size();
+    else if (end > found.valueStart && bytes.at(end - 1) == '\r')
         --end;
     found.valueEnd = end;
     return found;
 }
 
-QString readAndClean()
+bool isAscii(const QByteArray& bytes)
+{
+    for (const char c : bytes) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+// The file is kept in its own encoding: UTF-8 when it already is UTF-8 text beyond ASCII (what the
+// Java server writes), else GBK (what the launcher has always written). A plain ASCII file takes a
+// value GBK cannot hold (an emoji in the motd) as UTF-8, which keeps the file valid UTF-8.
+bool isUtf8File(const QByteArray& bytes)
+{
+    return !isAscii(bytes) && codepage::isValidUtf8(bytes);
+}
+
+QString decode(const QByteArray& file, const QByteArray& bytes)
+{
+    return isUtf8File(file) ? QString::fromUtf8(bytes) : codepage::fromGbkExtended(bytes);
+}
+
+QByteArray encode(const QByteArray& file, const QString& text)
+{
+    if (isUtf8File(file))
+        return text.toUtf8();
+    const QByteArray gbk = codepage::toGbk(text);
+    if (isAscii(file) && codepage::fromGbk(gbk) != text)
+        return text.toUtf8();
+    return codepage::toGbkExtended(text);
+}
+
+// The file's bytes with stray "force-gamemode=true\r\n" / "=false\r\n" lines removed (and written
+// back when there were some). Nothing is converted: every other byte stays as it is. False when the
+// file exists but cannot be read or is oversized; it is then left alone, so that a read error never
+// turns into an empty file (which the workspace would then fill with the default template).
+bool readAndClean(QByteArray* bytes)
 {
     const QString path = propertiesPath();
-    QString text = codepage::fromGbk(readWholeFile(path));
-    text.remove(QStringLiteral("force-gamemode=true\r\n"));
-    text.remove(QStringLiteral("force-gamemode=false\r\n"));
-    writeFileAtomically(path, codepage::toGbk(text));
-    return text;
+    const FileRead file = readFile(path, MaxFileSize);
+    if (file.status == ReadStatus::Missing) {
+        bytes->clear();
+        writeFileAtomically(path, {});
+        return true;
+    }
+    if (!file.ok())
+        return false;
+    *bytes = file.bytes;
+    const qsizetype before = bytes->size();
+    bytes->replace(QByteArrayLiteral("force-gamemode=true\r\n"), QByteArray());
+    bytes->replace(QByteArrayLiteral("force-gamemode=false\r\n"), QByteArray());
+    if (bytes->size() != before)
+        writeFileAtomically(path, *bytes);
+    return true;
 }
 
 } // namespace
@@ -95,21 +145,25 @@ QByteArray defaultTemplate()
 
 QString readServerProperty(const QString& key)
 {
-    const QString text = readAndClean();
-    const Located found = locate(text, key);
+    QByteArray bytes;
+    if (!readAndClean(&bytes))
+        return {};
+    const Located found = locate(bytes, encode(bytes, key));
     if (found.valueStart < 0)
         return {};
-    return text.mid(found.valueStart, found.valueEnd - found.valueStart);
+    return decode(bytes, bytes.mid(found.valueStart, found.valueEnd - found.valueStart));
 }
 
 void writeServerProperty(const QString& key, const QString& value)
 {
-    QString text = readAndClean();
-    const Located found = locate(text, key);
+    QByteArray bytes;
+    if (!readAndClean(&bytes))
+        return;
+    const Located found = locate(bytes, encode(bytes, key));
     if (found.valueStart < 0)
         return;
-    text.replace(found.valueStart, found.valueEnd - found.valueStart, value);
-    writeFileAtomically(propertiesPath(), codepage::toGbk(text));
+    bytes.replace(found.valueStart, found.valueEnd - found.valueStart, encode(bytes, value));
+    writeFileAtomically(propertiesPath(), bytes);
 }
 
 } // namespace serverprops

@@ -3,8 +3,11 @@
 #include <QByteArray>
 #include <QString>
 
-// panel/server/server.properties as the launcher sees it: one GBK text searched for "key=", never
-// parsed into a table, so comments, line order and every other key stay untouched.
+// panel/server/server.properties as the launcher sees it: the file's bytes searched for "key=", never
+// parsed into a table and never re-encoded, so comments, line order, every other key and every byte
+// the launcher does not mean to change stay untouched. A value is read and written in the file's own
+// encoding: UTF-8 when the file is UTF-8 text beyond ASCII, else GBK. A file that cannot be read, or
+// is larger than 4 MiB, reads as empty and is never rewritten.
 namespace serverprops {
 
 QString propertiesPath();

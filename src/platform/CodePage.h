@@ -12,6 +12,16 @@ QByteArray toGbk(const QString& text);
 // Malformed bytes become U+FFFD; a truncated trailing character is dropped.
 QString fromGbk(const QByteArray& bytes);
 
+// GBK for every character GBK holds, and GB18030's form for the others (four bytes for Hangul, emoji
+// or rare Han; two bytes for private-use characters in the user-defined areas, which GBK leaves
+// unmapped): a text GBK cannot hold survives a round trip, while GBK text keeps its exact bytes.
+// Neither form is valid GBK (GBK never uses a digit as a second byte), so none is mistaken for GBK.
+// `lossless` is false when a character could not be encoded at all (a lone surrogate became '?').
+QByteArray toGbkExtended(const QString& text, bool* lossless = nullptr);
+// Reads what toGbkExtended writes, and any GBK text; malformed bytes and a truncated trailing
+// character become U+FFFD, so that a line reads the same whether or not another follows it.
+QString fromGbkExtended(const QByteArray& bytes);
+
 QByteArray toGb18030(const QString& text);
 // All or nothing: false when the bytes are not valid GB18030.
 bool fromGb18030(const QByteArray& bytes, QString* out);

@@ -182,6 +182,5 @@ QByteArray eulaBytes()
 bool writeEula()
 {
     const QString path = eulaPath();
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    return writeFileAtomically(path, eulaBytes());
+    return makeFolders(QFileInfo(path).absolutePath()) && writeFileAtomically(path, eulaBytes());
 }

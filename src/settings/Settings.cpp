@@ -36,6 +36,22 @@ bool writeServerSetting(const QString& key, const QString& value)
     return ini::writeValue(serverSettingsPath(), ServerSection, key, value);
 }
 
+QString saveServerSettings(const QList<std::pair<QString, QString>>& values)
+{
+    switch (ini::writeValues(serverSettingsPath(), ServerSection, values)) {
+    case ini::WriteResult::Written:
+        return {};
+    case ini::WriteResult::LineBreak:
+        return SaveLineBreakText;
+    case ini::WriteResult::BadKey:
+    case ini::WriteResult::Unencodable:
+    case ini::WriteResult::Unreadable:
+    case ini::WriteResult::WriteFailed:
+        break;
+    }
+    return SaveFailedText;
+}
+
 void applyAutostart(bool enabled)
 {
     if (enabled) {

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+
+#include <utility>
 
 // The launcher's own settings files under the run directory, read and written one key at a time.
 // On/off values are the texts "启用" and "停用"; anything else reads as off.
@@ -44,6 +47,17 @@ inline QString onOff(bool on)
 
 QString readServerSetting(const QString& key);
 bool writeServerSetting(const QString& key, const QString& value);
+
+// The texts the save of the launch settings reports in its "数据提示" box.
+inline const QString SaveSucceededText = QStringLiteral("保存数据成功");
+inline const QString SaveFailedText = QStringLiteral("保存数据失败，请检查磁盘空间和文件权限");
+inline const QString SaveLineBreakText = QStringLiteral("保存数据失败，数据中不能包含换行");
+
+// Saves the launch settings (key, value pairs in order) into panel/server.ini in one replacement:
+// every key is stored or none is. Returns the empty text when all were stored, else the failure
+// text to show: SaveLineBreakText for a value with a line break, SaveFailedText for anything else
+// (full disk, a folder or a read-only file in the way, an unreadable or oversized file).
+QString saveServerSettings(const QList<std::pair<QString, QString>>& values);
 
 // Registers or removes the autostart entry "VelkManager" for the running program.
 void applyAutostart(bool enabled);

@@ -1,17 +1,50 @@
 #include "platform/CodePage.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <iconv.h>
+#include <vector>
 
 namespace codepage {
 namespace {
+
+// An iconv descriptor for the pair, opened once per thread and reset for each use. Opening one per
+// call loaded and unloaded the code page module every time: most of the time spent on a short text.
+iconv_t converterFor(const char* to, const char* from)
+{
+    struct Entry {
+        const char* to;
+        const char* from;
+        iconv_t cd;
+    };
+    struct Cache {
+        std::vector<Entry> entries;
+        ~Cache()
+        {
+            for (const Entry& entry : entries)
+                iconv_close(entry.cd);
+        }
+    };
+    thread_local Cache cache;
+    for (const Entry& entry : cache.entries) {
+        if (std::strcmp(entry.to, to) == 0 && std::strcmp(entry.from, from) == 0) {
+            iconv(entry.cd, nullptr, nullptr, nullptr, nullptr);
+            return entry.cd;
+        }
+    }
+    const iconv_t cd = iconv_open(to, from);
+    if (cd != reinterpret_cast<iconv_t>(-1))
+        cache.entries.push_back({to, from, cd});
+    return cd;
+}
 
 // Converts with iconv; on an unconvertible or malformed input sequence, `replacement` is emitted and
 // `skip` input bytes are passed over. Returns false (and stops) when strict and a sequence is bad.
 bool convert(const char* to, const char* from, const QByteArray& in, QByteArray* out,
              const QByteArray& replacement, int skip, bool strict)
 {
-    iconv_t cd = iconv_open(to, from);
+    iconv_t cd = converterFor(to, from);
     if (cd == reinterpret_cast<iconv_t>(-1))
         return false;
     out->clear();
@@ -40,7 +73,6 @@ bool convert(const char* to, const char* from, const QByteArray& in, QByteArray*
         inPtr += step;
         inLeft -= step;
     }
-    iconv_close(cd);
     return ok;
 }
 
@@ -69,6 +101,137 @@ QString fromGbk(const QByteArray& bytes)
     QByteArray out;
     const QByteArray replacement("\xFD\xFF", 2); // U+FFFD in UTF-16LE
     convert("UTF-16LE", "GBK", bytes, &out, replacement, 1, false);
+    return fromUtf16Bytes(out);
+}
+
+namespace {
+
+class Converter {
+public:
+    Converter(const char* to, const char* from) : m_cd(converterFor(to, from)) {}
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+    bool valid() const { return m_cd != reinterpret_cast<iconv_t>(-1); }
+
+    // Converts as much of [*in, *in + *left) as it can, appending to `out`; returns the errno that
+    // stopped it (0 when all input was converted).
+    int run(char** in, size_t* left, QByteArray* out)
+    {
+        char buffer[4096];
+        while (*left > 0) {
+            char* outPtr = buffer;
+            size_t outLeft = sizeof buffer;
+            const size_t rc = iconv(m_cd, in, left, &outPtr, &outLeft);
+            out->append(buffer, static_cast<qsizetype>(outPtr - buffer));
+            if (rc == static_cast<size_t>(-1) && errno != E2BIG)
+                return errno;
+        }
+        return 0;
+    }
+
+    // Converts one whole unit, all or nothing.
+    bool convertUnit(const char* unit, size_t size, QByteArray* out)
+    {
+        iconv(m_cd, nullptr, nullptr, nullptr, nullptr);
+        char* in = const_cast<char*>(unit);
+        size_t left = size;
+        QByteArray converted;
+        if (run(&in, &left, &converted) != 0 || left != 0)
+            return false;
+        out->append(converted);
+        return true;
+    }
+
+private:
+    iconv_t m_cd;
+};
+
+bool isGb18030FourByte(const unsigned char* p)
+{
+    return p[0] >= 0x81 && p[0] <= 0xFE && p[1] >= 0x30 && p[1] <= 0x39 && p[2] >= 0x81 && p[2] <= 0xFE &&
+           p[3] >= 0x30 && p[3] <= 0x39;
+}
+
+} // namespace
+
+QByteArray toGbkExtended(const QString& text, bool* lossless)
+{
+    if (lossless)
+        *lossless = true;
+    QByteArray out;
+    Converter gbk("GBK", "UTF-16LE");
+    Converter wide("GB18030", "UTF-16LE");
+    if (!gbk.valid() || !wide.valid()) {
+        if (lossless)
+            *lossless = false;
+        return out;
+    }
+    const QByteArray in = utf16Bytes(text);
+    out.reserve(in.size());
+    char* inPtr = const_cast<char*>(in.constData());
+    size_t inLeft = static_cast<size_t>(in.size());
+    while (inLeft > 0) {
+        if (gbk.run(&inPtr, &inLeft, &out) == 0)
+            break;
+        // One character GBK cannot hold: a surrogate pair is four bytes of UTF-16LE, others two.
+        const auto unit = [&](size_t at) {
+            return static_cast<char16_t>(static_cast<unsigned char>(inPtr[at]) |
+                                         (static_cast<unsigned char>(inPtr[at + 1]) << 8));
+        };
+        size_t size = 2;
+        if (inLeft >= 4 && QChar::isHighSurrogate(unit(0)) && QChar::isLowSurrogate(unit(2)))
+            size = 4;
+        size = std::min(size, inLeft);
+        if (!wide.convertUnit(inPtr, size, &out)) {
+            out.append('?');
+            if (lossless)
+                *lossless = false;
+        }
+        inPtr += size;
+        inLeft -= size;
+    }
+    return out;
+}
+
+QString fromGbkExtended(const QByteArray& bytes)
+{
+    QByteArray out;
+    Converter gbk("UTF-16LE", "GBK");
+    Converter wide("UTF-16LE", "GB18030");
+    if (!gbk.valid() || !wide.valid())
+        return {};
+    out.reserve(bytes.size() * 2);
+    const QByteArray replacement("\xFD\xFF", 2); // U+FFFD in UTF-16LE
+    char* inPtr = const_cast<char*>(bytes.constData());
+    size_t inLeft = static_cast<size_t>(bytes.size());
+    while (inLeft > 0) {
+        const int error = gbk.run(&inPtr, &inLeft, &out);
+        if (error == 0)
+            break;
+        // A truncated character at the end reads as U+FFFD like any other malformed byte: dropping
+        // it made "[1]\xD3" a section header at the end of a file and no header once a line
+        // followed it.
+        if (error == EINVAL) {
+            out.append(replacement);
+            break;
+        }
+        // What GBK cannot read may be GB18030: a four-byte character, or a two-byte one from the
+        // user-defined areas that GB18030 maps to the private use area and GBK leaves unmapped.
+        const auto* p = reinterpret_cast<const unsigned char*>(inPtr);
+        if (inLeft >= 4 && isGb18030FourByte(p) && wide.convertUnit(inPtr, 4, &out)) {
+            inPtr += 4;
+            inLeft -= 4;
+            continue;
+        }
+        if (inLeft >= 2 && p[0] >= 0x81 && p[1] >= 0x40 && wide.convertUnit(inPtr, 2, &out)) {
+            inPtr += 2;
+            inLeft -= 2;
+            continue;
+        }
+        out.append(replacement);
+        ++inPtr;
+        --inLeft;
+    }
     return fromUtf16Bytes(out);
 }
 

@@ -85,10 +85,15 @@ void LaunchSettingsFeature::saveServerSettings()
         boxes::showInfoBox(QStringLiteral("数据不能为空"), QStringLiteral("数据提示"), boxes::Error);
         return;
     }
+    QList<std::pair<QString, QString>> values;
     for (const StoredField& field : storedFields())
-        settings::writeServerSetting(field.key, (m_page.*field.control)->text());
+        values.append({field.key, (m_page.*field.control)->text()});
+    if (const QString failure = settings::saveServerSettings(values); !failure.isEmpty()) {
+        boxes::showInfoBox(failure, QStringLiteral("数据提示"), boxes::Error);
+        return;
+    }
     m_controller->refreshCoreList();
-    boxes::showInfoBox(QStringLiteral("保存数据成功"), QStringLiteral("数据提示"), boxes::Success);
+    boxes::showInfoBox(settings::SaveSucceededText, QStringLiteral("数据提示"), boxes::Success);
 }
 
 void LaunchSettingsFeature::openResetQuestion()
