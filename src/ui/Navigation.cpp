@@ -45,7 +45,7 @@ Navigation::Navigation(MainWindow* window) : QObject(window), m_window(window)
 
 void Navigation::colourFirstLevel(const QString& number)
 {
-    const theme::ThemeState& state = theme::current();
+    const theme::ThemeState& state = theme::current(m_window);
     for (const nav::SectionRow& row : nav::sections()) {
         auto* button = controls::find<FlatButton>(m_window, row.buttonName);
         const int section = row.number.toInt();
@@ -96,7 +96,7 @@ void Navigation::openPage(int page)
     marker->show();
     marker->raise();
 
-    const QColor main = theme::current().main;
+    const QColor main = theme::current(m_window).main;
     for (const nav::PageRow& other : nav::pages()) {
         if (other.markerLeft < 0)
             continue;

@@ -14,6 +14,7 @@
 #include <QHash>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QQueue>
 #include <QTimer>
 
@@ -30,10 +31,31 @@ const QString BindingName = QStringLiteral("主题控件");
 const QString ToolTimerName = QStringLiteral("时钟1");
 const char* const ToolAttachedProperty = "themeAttached";
 
-ThemeState& state()
+const QString StateHolderName = QStringLiteral("主题状态");
+
+// The theme of one main window, kept on the window itself: a window built anew starts unthemed, and
+// two windows never share a choice.
+class ThemeStateHolder : public QObject {
+public:
+    explicit ThemeStateHolder(QObject* window) : QObject(window) { setObjectName(StateHolderName); }
+    ThemeState state;
+};
+
+// The state of the top-level window `widget` belongs to; tool windows opened as children of the
+// main window share its state.
+ThemeState& stateOf(const QWidget* widget)
 {
-    static ThemeState s;
-    return s;
+    static ThemeState unthemed;
+    if (!widget)
+        return unthemed = ThemeState{};
+    QWidget* top = const_cast<QWidget*>(widget);
+    while (top->parentWidget())
+        top = top->parentWidget();
+    auto* holder = dynamic_cast<ThemeStateHolder*>(
+        top->findChild<QObject*>(StateHolderName, Qt::FindDirectChildrenOnly));
+    if (!holder)
+        holder = new ThemeStateHolder(top);
+    return holder->state;
 }
 
 // The named controls of one window. A tool window opened as a child of the main window is a window
@@ -66,9 +88,9 @@ private:
     QHash<QString, QWidget*> m_controls;
 };
 
-QColor tintColour(Tint tint)
+QColor tintColour(Tint tint, const ThemeState& state)
 {
-    return tint == Tint::Main ? state().main : state().accent;
+    return tint == Tint::Main ? state.main : state.accent;
 }
 
 // True when every state of the button already shows `colour`; the tool windows re-apply their
@@ -109,10 +131,10 @@ void paintControl(QWidget* control, Paint paint, const QColor& colour)
     }
 }
 
-void applyColours(const ControlIndex& index, const QList<ColourRole>& roles)
+void applyColours(const ControlIndex& index, const QList<ColourRole>& roles, const ThemeState& state)
 {
     for (const ColourRole& role : roles) {
-        const QColor colour = tintColour(role.tint);
+        const QColor colour = tintColour(role.tint, state);
         for (const QString& name : role.controls)
             if (QWidget* control = index.find(name))
                 paintControl(control, role.paint, colour);
@@ -132,18 +154,18 @@ void applyPictures(const ControlIndex& index, const QList<PictureRole>& roles, c
     }
 }
 
-void applyToolWindow(QWidget* toolWindow)
+void applyToolWindow(QWidget* toolWindow, const ThemeState& state)
 {
     const ControlIndex index(toolWindow);
-    applyColours(index, themeroles::commonToolWindowColours());
+    applyColours(index, themeroles::commonToolWindowColours(), state);
     for (const themeroles::ToolWindowRoles& window : themeroles::toolWindows()) {
         if (index.find(window.recognisedBy)) {
-            applyColours(index, window.colours);
+            applyColours(index, window.colours, state);
             break;
         }
     }
-    if (findTheme(state().name))
-        applyPictures(index, themeroles::commonToolWindowPictures(), state().main);
+    if (findTheme(state.name))
+        applyPictures(index, themeroles::commonToolWindowPictures(), state.main);
 }
 
 void showTitle(QWidget* mainWindow, const QString& title)
@@ -174,7 +196,8 @@ protected:
     {
         if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
             if (auto* frame = ControlIndex(m_window).find<FrameBox>(QStringLiteral("外形框28")))
-                frame->setLineColor(event->type() == QEvent::FocusIn ? state().main : TitleFrameIdle);
+                frame->setLineColor(event->type() == QEvent::FocusIn ? stateOf(m_window).main
+                                                                     : TitleFrameIdle);
         }
         return QObject::eventFilter(watched, event);
     }
@@ -220,14 +243,9 @@ QString settingsPath()
     return rundir::join(QStringLiteral("panel/rgb.ini"));
 }
 
-const ThemeState& current()
+const ThemeState& current(const QWidget* widget)
 {
-    return state();
-}
-
-void resetState()
-{
-    state() = ThemeState{};
+    return stateOf(widget);
 }
 
 void selectTheme(QWidget* mainWindow, const QString& name)
@@ -235,7 +253,7 @@ void selectTheme(QWidget* mainWindow, const QString& name)
     const ThemeRow* row = findTheme(name);
     if (!row)
         return;
-    state() = ThemeState{row->name, row->main, row->accent};
+    stateOf(mainWindow) = ThemeState{row->name, row->main, row->accent};
     // A failed write goes unnoticed on purpose: the colours change anyway and the old choice comes
     // back at the next start.
     ini::writeValue(settingsPath(), ThemeSection, ThemeKey, row->name);
@@ -250,8 +268,8 @@ void applyTheme(QWidget* mainWindow, const QString& currentSection)
     if (!mainWindow)
         return;
     const ControlIndex index(mainWindow);
-    const ThemeState& theme = state();
-    applyColours(index, themeroles::mainWindowColours());
+    const ThemeState& theme = stateOf(mainWindow);
+    applyColours(index, themeroles::mainWindowColours(), theme);
 
     // Pictures and swatch captions belong to a known theme; otherwise the design-time ones stay.
     if (findTheme(theme.name)) {
@@ -330,11 +348,12 @@ void connectThemeControls(QWidget* mainWindow, std::function<QString()> currentS
     }
 }
 
-void attachToolWindow(QWidget* toolWindow)
+void attachToolWindow(QWidget* toolWindow, QWidget* mainWindow)
 {
     if (!toolWindow)
         return;
-    applyToolWindow(toolWindow);
+    const QPointer<QWidget> source = mainWindow ? mainWindow : toolWindow;
+    applyToolWindow(toolWindow, stateOf(source));
     if (toolWindow->property(ToolAttachedProperty).toBool())
         return;
     toolWindow->setProperty(ToolAttachedProperty, true);
@@ -346,7 +365,10 @@ void attachToolWindow(QWidget* toolWindow)
         timer->setObjectName(ToolTimerName);
     }
     timer->setInterval(1000);
-    QObject::connect(timer, &QTimer::timeout, toolWindow, [toolWindow] { applyToolWindow(toolWindow); });
+    QObject::connect(timer, &QTimer::timeout, toolWindow, [toolWindow, source] {
+        if (source)
+            applyToolWindow(toolWindow, stateOf(source));
+    });
     timer->start();
 }
 

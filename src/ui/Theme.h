@@ -37,11 +37,11 @@ inline const QString ThemeKey = QStringLiteral("配色名称");
 inline const QString TitleSection = QStringLiteral("开服器标题");
 inline const QString TitleKey = QStringLiteral("主标题");
 
-const ThemeState& current();
-// Forgets the selection: the empty name and black, as at a fresh start.
-void resetState();
+// The theme of the window `widget` belongs to (tool windows that are children of the main window
+// share its theme). A window starts unthemed: the empty name and black.
+const ThemeState& current(const QWidget* widget);
 
-// Sets the theme state from the table, stores the name in panel/rgb.ini and recolours the window.
+// Sets the window's theme from the table, stores the name in panel/rgb.ini and recolours the window.
 // An unknown name changes nothing.
 void selectTheme(QWidget* mainWindow, const QString& name);
 // Recolours the main window's controls from the current state; controls not built yet are skipped.
@@ -56,7 +56,8 @@ void loadTitleStep(QWidget* mainWindow);
 void connectThemeControls(QWidget* mainWindow, std::function<QString()> currentSection);
 // Applies a tool window's colour roles (extra-arguments window, items window) and starts its
 // once-a-second re-colouring timer.
-void attachToolWindow(QWidget* toolWindow);
+// `mainWindow` gives the theme; by default the main window the tool window is a child of.
+void attachToolWindow(QWidget* toolWindow, QWidget* mainWindow = nullptr);
 
 // Section icons of the first-level navigation buttons (sections 1 to 4): the plain icon, and the
 // icon drawn in the colour of a theme (a null pixmap for an unknown theme name).

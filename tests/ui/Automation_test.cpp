@@ -380,7 +380,7 @@ private slots:
 
         // The title box of the main window, behind the newer window: its frame takes the theme's
         // colour while it has the focus.
-        const QColor main = theme::current().main;
+        const QColor main = theme::current(m_launcher->window()).main;
         const QString mainText =
             QStringLiteral("%1,%2,%3").arg(main.red()).arg(main.green()).arg(main.blue());
         const QString idle = QStringLiteral("236,236,236");

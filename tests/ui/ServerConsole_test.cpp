@@ -544,7 +544,7 @@ private slots:
         box->setFocus();
         QTRY_VERIFY(box->hasFocus());
         QCOMPARE(box->text(), QString());
-        QCOMPARE(frame->lineColor(), theme::current().main);
+        QCOMPARE(frame->lineColor(), theme::current(frame).main);
 
         // While a chat box is shown, Enter is the chat's and the command stays.
         auto* chat = new QLineEdit(window);

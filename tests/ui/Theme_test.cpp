@@ -101,11 +101,7 @@ private:
     std::unique_ptr<LauncherController> m_controller;
 
 private slots:
-    void init()
-    {
-        theme::resetState();
-        m_fixture.clear();
-    }
+    void init() { m_fixture.clear(); }
 
     void cleanup()
     {
@@ -117,7 +113,7 @@ private slots:
     {
         startLauncher();
 
-        QCOMPARE(theme::current().name, QStringLiteral("绿色"));
+        QCOMPARE(theme::current(m_controller->window()).name, QStringLiteral("绿色"));
         QCOMPARE(storedTheme(), QStringLiteral("绿色"));
         const QByteArray raw = readBytes(theme::settingsPath());
         QVERIFY2(raw.contains(codepage::toGbk(QStringLiteral("配色名称=绿色"))), raw.constData());
@@ -182,8 +178,8 @@ private slots:
                 find<FlatButton>(QStringLiteral("按钮%1").arg(i + 1))->setText(designCaptions[i]);
         });
 
-        QCOMPARE(theme::current().name, expected);
-        QCOMPARE(theme::current().main, main);
+        QCOMPARE(theme::current(m_controller->window()).name, expected);
+        QCOMPARE(theme::current(m_controller->window()).main, main);
         QCOMPARE(background(QStringLiteral("图片框4")), main);
         QCOMPARE(text(QStringLiteral("标签1")), main);
         QCOMPARE(find<FlatButton>(QStringLiteral("超级按钮1"))->textColor(), main);
@@ -207,7 +203,7 @@ private slots:
 
         QCOMPARE(swatchCaptions(), (QStringList{QString(), QStringLiteral("S"), QString()}));
         QCOMPARE(storedTheme(), QStringLiteral("蓝色"));
-        QCOMPARE(theme::current().accent, BlueAccent);
+        QCOMPARE(theme::current(m_controller->window()).accent, BlueAccent);
         auto* home = find<FlatButton>(QStringLiteral("超级按钮1"));
         QCOMPARE(home->textColor(FlatButton::Hover), Blue);
         QCOMPARE(home->picture().cacheKey(), theme::sectionIcon(1, QStringLiteral("蓝色")).cacheKey());
@@ -309,8 +305,8 @@ private slots:
         controls::button(arguments.get(), QStringLiteral("超级按钮1"), QStringLiteral("other"),
                          QRect(10, 140, 150, 30));
 
-        theme::attachToolWindow(items.get());
-        theme::attachToolWindow(arguments.get());
+        theme::attachToolWindow(items.get(), m_controller->window());
+        theme::attachToolWindow(arguments.get(), m_controller->window());
         const auto find = [](QWidget* window, const QString& name) {
             return controls::find<QWidget>(window, name);
         };

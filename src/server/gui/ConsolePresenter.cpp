@@ -233,7 +233,7 @@ bool ConsolePresenter::eventFilter(QObject* watched, QEvent* event)
 void ConsolePresenter::onCommandFocus(bool gained)
 {
     if (gained) {
-        m_page.commandFrame->setLineColor(theme::current().main);
+        m_page.commandFrame->setLineColor(theme::current(m_page.commandFrame).main);
         if (m_page.commandBox->text() == consolepage::CommandPlaceholder)
             m_page.commandBox->clear();
         return;
