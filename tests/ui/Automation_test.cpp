@@ -1,5 +1,6 @@
 #include "app/gui/LauncherController.h"
 #include "platform/RunDirectory.h"
+#include "server/ServerRuntime.h"
 #include "ui/MainWindow.h"
 #include "ui/MessageBoxes.h"
 #include "ui/Theme.h"
@@ -266,6 +267,16 @@ private slots:
         QCOMPARE(value(QStringLiteral("prop 图片框61 visible")), QStringLiteral("true"));
         QCOMPARE(value(QStringLiteral("prop 超级按钮1 textColor")), QStringLiteral("47,47,47"));
         QCOMPARE(value(QStringLiteral("get 超级按钮3")), QStringLiteral("开服管理"));
+    }
+
+    // The console is searched in place: no copy of its text crosses the socket.
+    void containsSearchesAControlsText()
+    {
+        QCOMPARE(value(QStringLiteral("contains 超级编辑框2 欢迎使用 Velk Manager")), QStringLiteral("true"));
+        QCOMPARE(value(QStringLiteral("contains 超级编辑框2 FLOOD-DONE")), QStringLiteral("false"));
+        m_launcher->runtime().print({{0x606060, QStringLiteral("[1:00:00 信息] FLOOD-DONE\r\n")}});
+        QCOMPARE(value(QStringLiteral("contains 超级编辑框2 FLOOD-DONE")), QStringLiteral("true"));
+        QCOMPARE(value(QStringLiteral("contains 目前位置 主页信息")), QStringLiteral("true"));
     }
 
     void inputReachesTheHandlers()

@@ -424,9 +424,10 @@ AutomationServer::Command AutomationServer::prepare(const QString& line)
 AutomationServer::Command AutomationServer::prepareControlCommand(const QString& word, QStringView rest)
 {
     static const QStringList controlCommands = {
-        QStringLiteral("get"),      QStringLiteral("prop"), QStringLiteral("set"),  QStringLiteral("click"),
-        QStringLiteral("dblclick"), QStringLiteral("key"),  QStringLiteral("rows"), QStringLiteral("select"),
-        QStringLiteral("drop"),     QStringLiteral("focus")};
+        QStringLiteral("get"),   QStringLiteral("prop"),     QStringLiteral("set"),
+        QStringLiteral("click"), QStringLiteral("dblclick"), QStringLiteral("key"),
+        QStringLiteral("rows"),  QStringLiteral("select"),   QStringLiteral("drop"),
+        QStringLiteral("focus"), QStringLiteral("contains")};
     if (!controlCommands.contains(word))
         return {errorReply(QStringLiteral("unknown command %1").arg(word)), {}, -1};
 
@@ -450,6 +451,8 @@ AutomationServer::Command AutomationServer::prepareControlCommand(const QString&
         return {fromResult(controldriver::text(control)), {}, -1};
     if (word == QLatin1String("prop"))
         return {fromResult(controldriver::property(control, argument->trimmed())), {}, -1};
+    if (word == QLatin1String("contains"))
+        return {fromResult(controldriver::containsText(control, *argument)), {}, -1};
     if (word == QLatin1String("rows")) {
         QList<QStringList> records;
         QString error;

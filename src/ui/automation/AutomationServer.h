@@ -17,6 +17,8 @@ class QWidget;
 // one reply line a command, "ok", "ok VALUE" or "error REASON" (escapes in LineProtocol.h).
 //
 //   get NAME                 the control's text
+//   contains NAME TEXT       "true" when the control's text holds TEXT (a console is searched from
+//                            its end, without copying it out)
 //   prop NAME PROPERTY       visible, enabled, checked, tag, x, y, width, height, currentIndex,
 //                            textColor, backgroundColor ("R,G,B"), or any other property as text
 //   set NAME TEXT            replace an edit box's text as typing would

@@ -22,6 +22,7 @@
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QTreeView>
 #include <QUrl>
@@ -175,6 +176,25 @@ Input refused(const QString& reason)
 }
 
 } // namespace
+
+Result containsText(QWidget* control, const QString& part)
+{
+    const auto answer = [](bool found) {
+        return Result::success(found ? QStringLiteral("true") : QStringLiteral("false"));
+    };
+    if (auto* rich = qobject_cast<QTextEdit*>(control)) {
+        // New text arrives at the end, so that is where the search starts.
+        QTextCursor end(rich->document());
+        end.movePosition(QTextCursor::End);
+        return answer(!rich->document()
+                           ->find(part, end, QTextDocument::FindBackward | QTextDocument::FindCaseSensitively)
+                           .isNull());
+    }
+    const Result whole = text(control);
+    if (!whole.error.isEmpty())
+        return whole;
+    return answer(whole.value.contains(part));
+}
 
 Result text(QWidget* control)
 {

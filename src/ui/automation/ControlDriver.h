@@ -30,6 +30,8 @@ struct Input {
 };
 
 Result text(QWidget* control);
+// "true" or "false": whether the control's text holds `part`.
+Result containsText(QWidget* control, const QString& part);
 Result property(QWidget* control, const QString& name);
 // Rows of a list, each a list of its cells.
 bool rows(QWidget* control, QList<QStringList>* out, QString* error);
