@@ -1,6 +1,7 @@
 #include "app/Workspace.h"
 #include "config/ServerProperties.h"
 #include "core/SmallFileSystem.h"
+#include "core/TestFiles.h"
 #include "platform/AtomicFile.h"
 #include "platform/CodePage.h"
 #include "platform/RunDirectory.h"
@@ -15,14 +16,6 @@ class ServerPropertiesTest : public QObject {
     Q_OBJECT
 
 private:
-    static void writeRaw(const QString& path, const QByteArray& bytes)
-    {
-        QDir().mkpath(QFileInfo(path).path());
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        QCOMPARE(f.write(bytes), bytes.size());
-    }
-
 private slots:
     void cleanup() { rundir::setOverride({}); }
 

@@ -1,4 +1,5 @@
 #include "core/SmallFileSystem.h"
+#include "core/TestFiles.h"
 #include "platform/AtomicFile.h"
 #include "platform/IniFile.h"
 #include "platform/RunDirectory.h"
@@ -15,13 +16,6 @@ class AtomicFileTest : public QObject {
     Q_OBJECT
 
 private:
-    static void writeRaw(const QString& path, const QByteArray& bytes)
-    {
-        QDir().mkpath(QFileInfo(path).path());
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        QCOMPARE(f.write(bytes), bytes.size());
-    }
     static QStringList leftovers(const QString& folder)
     {
         return QDir(folder).entryList({QStringLiteral(".*.new-*")}, QDir::Files | QDir::Hidden);

@@ -1,4 +1,5 @@
 #include "core/SmallFileSystem.h"
+#include "core/TestFiles.h"
 #include "platform/AtomicFile.h"
 #include "platform/CodePage.h"
 #include "platform/IniFile.h"
@@ -17,13 +18,6 @@ class SettingsTest : public QObject {
     Q_OBJECT
 
 private:
-    static void writeRaw(const QString& path, const QByteArray& bytes)
-    {
-        QDir().mkpath(QFileInfo(path).path());
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        QCOMPARE(f.write(bytes), bytes.size());
-    }
     static Values launchValues(const QString& javaPath)
     {
         return {
